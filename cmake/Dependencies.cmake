@@ -1,0 +1,16 @@
+# Every dependency is a Debian package; scripts/packages.txt lists them.
+find_package(Threads REQUIRED)
+find_package(OpenSSL 3 REQUIRED)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network Gui Widgets Svg Test)
+find_package(spdlog REQUIRED)
+find_package(Boost 1.74 REQUIRED)
+find_package(GTest REQUIRED)
+find_package(benchmark REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
+pkg_check_modules(AVFORMAT REQUIRED IMPORTED_TARGET libavformat libavutil)
+pkg_check_modules(AVAHI REQUIRED IMPORTED_TARGET avahi-client)
+pkg_check_modules(SQLITE REQUIRED IMPORTED_TARGET sqlite3)
+
+set(CMAKE_AUTOMOC ON)
+set(CMAKE_AUTORCC ON)
