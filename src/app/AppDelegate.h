@@ -1,0 +1,141 @@
+#pragma once
+
+#include "airplay/ClientManagerDelegate.h"
+#include "airplay/URLPanel.h"
+#include "diagnostics/ActivityLog.h"
+#include "library/Playlist.h"
+#include "library/UserDefaults.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class ClientManager;
+class Controls;
+class Prompter;
+struct SRPUser;
+
+// The application controller: the one object that holds the state of a run — the playlist
+// in memory, the playing item, the connected Apple TV, how far authentication has gone, the
+// command whose answer is awaited — and the start-up sequence. It drives the window through
+// `Controls` and asks the user through `Prompter`; it never touches a widget.
+class AppDelegate : public QObject, public ClientManagerDelegate, public URLPanelDelegate
+{
+    Q_OBJECT
+
+public:
+    AppDelegate(Controls& controls, Prompter& prompter, ClientManager& clientManager,
+                QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Start-up and quitting.
+    void applicationDidFinishLaunching();
+    void QuitApp();
+
+    // State of a run.
+    const QList<Playlist>& arrPlayList() const { return m_arrPlayList; }
+    void setArrPlayList(QList<Playlist> list) { m_arrPlayList = std::move(list); }
+    qint64 currentlyPlayingSongID() const override { return m_currentlyPlayingSongID; }
+    void setCurrentlyPlayingSongID(qint64 index) { m_currentlyPlayingSongID = index; }
+    bool isPlayFinished() const { return m_isPlayFinished; }
+    void setIsPlayFinished(bool finished) { m_isPlayFinished = finished; }
+    QString commandType() const override { return m_commandType; }
+    void setCommandType(const QString& type) { m_commandType = type; }
+    bool isAuthorized() const { return m_isAuthorized; }
+    void setIsAuthorized(bool authorized) override { m_isAuthorized = authorized; }
+    QString host() const { return m_host; }
+    void setHost(const QString& host) override { m_host = host; }
+    qint64 port() const { return m_port; }
+    void setPort(qint64 port) override { m_port = port; }
+    QString nounce() const { return m_nounce; }
+    void setNounce(const QString& nonce) override { m_nounce = nonce; }
+    QString passWord() const override { return m_passWord; }
+    void setPassWord(const QString& password) { m_passWord = password; }
+    quint64 failTimeCount() const override { return m_failTimeCount; }
+    void setFailTimeCount(quint64 count) override { m_failTimeCount = count; }
+    bool isPassOpened() const override { return m_isPassOpened; }
+    void setIsPassOpened(bool opened) override { m_isPassOpened = opened; }
+    SRPUser* user() const { return m_user.get(); }
+    void setUser(SRPUser* user);
+    const QByteArray& privateKey1Data() const { return m_privateKey1Data; }
+    void setPrivateKey1Data(const QByteArray& key) { m_privateKey1Data = key; }
+    const QByteArray& publicKey1Data() const { return m_publicKey1Data; }
+    void setPublicKey1Data(const QByteArray& key) { m_publicKey1Data = key; }
+    const QByteArray& privateKey2Data() const { return m_privateKey2Data; }
+    void setPrivateKey2Data(const QByteArray& key) { m_privateKey2Data = key; }
+    const QByteArray& publicKey2Data() const { return m_publicKey2Data; }
+    void setPublicKey2Data(const QByteArray& key) { m_publicKey2Data = key; }
+    bool popoverButtonIsPressed() const { return m_popoverButtonIsPressed; }
+
+    // Objects the controller works with.
+    ClientManager& clientManager() const { return m_clientManager; }
+    Controls& controls() const { return m_controls; }
+    URLPanel& urlPanel() { return m_urlPanel; }
+    UserDefaults& userDefaults() { return m_userDefaults; }
+
+    // The local media server; answers the "Test" signal of the client manager.
+    void startLocalServer();
+
+    // Playback.
+    void updateSongProgress(const QString& duration, const QString& location) override;
+    void GetPlayBackProcess() override;
+    void StartPlayingMusic(qint64 index) override;
+
+    // Password authorization and the entry panel.
+    void authorize(const QString& nonce, const QString& password) override;
+    void openPinEnter() override;
+    void openUrl(const QString& text) override;
+
+    // Pairing.
+    void doPairSetupPin2WithServerPublicKey(const QByteArray& pk, const QByteArray& salt) override;
+    void doPairSetupPin3WithServerProof(const QByteArray& proof) override;
+    void doPairVerify1() override;
+    void doPairVerify2WithData(const QByteArray& data) override;
+
+    // The playlist store.
+    void getSongsList();
+
+    // The window.
+    void togglePopover();
+
+    // Diagnostics and alerts.
+    void addToLog(const QString& text) override;
+    void showAlert(const QString& informativeText) override;
+
+private:
+    void restoreBookmarkAccess();
+    void applyListLayout();
+
+    Controls& m_controls;
+    Prompter& m_prompter;
+    ClientManager& m_clientManager;
+    ActivityLog m_activityLog;
+    UserDefaults m_userDefaults;
+    URLPanel m_urlPanel;
+
+    struct SRPUserDeleter
+    {
+        void operator()(SRPUser* user) const;
+    };
+
+    QList<Playlist> m_arrPlayList;
+    qint64 m_currentlyPlayingSongID = -1;
+    bool m_isPlayFinished = false;
+    QString m_commandType;
+    bool m_isAuthorized = false;
+    QString m_host;
+    qint64 m_port = 0;
+    QString m_nounce;
+    QString m_passWord;
+    quint64 m_failTimeCount = 0;
+    bool m_isPassOpened = false;
+    std::unique_ptr<SRPUser, SRPUserDeleter> m_user;
+    QByteArray m_privateKey1Data;
+    QByteArray m_publicKey1Data;
+    QByteArray m_privateKey2Data;
+    QByteArray m_publicKey2Data;
+    bool m_popoverButtonIsPressed = false;
+};

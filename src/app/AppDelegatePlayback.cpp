@@ -1,0 +1,13 @@
+#include "app/AppDelegate.h"
+
+void AppDelegate::updateSongProgress(const QString&, const QString&)
+{
+}
+
+void AppDelegate::GetPlayBackProcess()
+{
+}
+
+void AppDelegate::StartPlayingMusic(qint64)
+{
+}

@@ -1,0 +1,5 @@
+#include "app/AppDelegate.h"
+
+void AppDelegate::startLocalServer()
+{
+}

@@ -1,0 +1,25 @@
+#include "app/Controls.h"
+
+Controls::Controls(QObject* parent)
+    : QObject(parent)
+{
+    popover.setHidden(true);
+}
+
+void Controls::applyWindowAppearance()
+{
+    m_appearanceApplied = true;
+    emit windowAppearanceApplied();
+}
+
+void Controls::showWindowCentred()
+{
+    m_windowShown = true;
+    emit windowShownCentred();
+}
+
+void Controls::reloadTable()
+{
+    ++m_tableReloads;
+    emit tableReloaded();
+}
