@@ -1,5 +1,6 @@
 #include "airplay/ClientManager.h"
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
 #include "app/Controls.h"
 #include "app/TerminationSignals.h"
 #include "diagnostics/CrashHandler.h"
@@ -9,15 +10,39 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
     installCrashHandler();
     TerminationSignals::block();
 
-    QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvanta"));
-    QCoreApplication::setApplicationName(QStringLiteral("Orvanta"));
+    QCoreApplication::setApplicationName(QStringLiteral("orvanta"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANTA_VERSION));
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const CommandLine commandLine = CommandLine::parse(arguments);
+    if (!commandLine.error.isEmpty()) {
+        fprintf(stderr, "orvanta: %s\n", qPrintable(commandLine.error));
+        return 2;
+    }
+    if (!commandLine.information.isEmpty()) {
+        fputs(qPrintable(commandLine.information), stdout);
+        return 0;
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        fprintf(stderr, "orvanta: there is no graphical display to show the window on "
+                        "(neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Orvanta"));
 
     TerminationSignals terminationSignals;
     Controls controls;
