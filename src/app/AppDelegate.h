@@ -80,6 +80,7 @@ public:
     void startLocalServer();
 
     // Playback.
+    void stop();
     void updateSongProgress(const QString& duration, const QString& location) override;
     void GetPlayBackProcess() override;
     void StartPlayingMusic(qint64 index) override;

@@ -1,5 +1,9 @@
 #include "app/AppDelegate.h"
 
+void AppDelegate::stop()
+{
+}
+
 void AppDelegate::updateSongProgress(const QString&, const QString&)
 {
 }
