@@ -41,24 +41,20 @@ constexpr FieldElement fieldFromSmall(uint64_t value)
 
 constexpr FieldElement add(const FieldElement& f, const FieldElement& g)
 {
-    FieldElement h{};
-    for (int i = 0; i < 5; ++i) {
-        h.limb[i] = f.limb[i] + g.limb[i];
-    }
-    return h;
+    return {{f.limb[0] + g.limb[0], f.limb[1] + g.limb[1], f.limb[2] + g.limb[2], f.limb[3] + g.limb[3],
+             f.limb[4] + g.limb[4]}};
 }
 
 // One carry pass: limbs 1 to 4 end below 2^51, limb 0 below 2^51 + 19 * 2^13 for inputs below 2^64.
-constexpr FieldElement carry(FieldElement h)
+constexpr FieldElement carry(const FieldElement& f)
 {
-    uint64_t c = 0;
-    for (int i = 0; i < 5; ++i) {
-        h.limb[i] += c;
-        c = h.limb[i] >> 51;
-        h.limb[i] &= kLimbMask;
-    }
-    h.limb[0] += 19 * c;
-    return h;
+    const uint64_t h0 = f.limb[0];
+    const uint64_t h1 = f.limb[1] + (h0 >> 51);
+    const uint64_t h2 = f.limb[2] + (h1 >> 51);
+    const uint64_t h3 = f.limb[3] + (h2 >> 51);
+    const uint64_t h4 = f.limb[4] + (h3 >> 51);
+    return {
+        {(h0 & kLimbMask) + 19 * (h4 >> 51), h1 & kLimbMask, h2 & kLimbMask, h3 & kLimbMask, h4 & kLimbMask}};
 }
 
 // f - g, computed as f + 4p - g so that no limb goes below zero.
@@ -66,12 +62,9 @@ constexpr FieldElement sub(const FieldElement& f, const FieldElement& g)
 {
     constexpr uint64_t fourP0 = (uint64_t{1} << 53) - 76;
     constexpr uint64_t fourPi = (uint64_t{1} << 53) - 4;
-    FieldElement h{};
-    h.limb[0] = f.limb[0] + fourP0 - g.limb[0];
-    for (int i = 1; i < 5; ++i) {
-        h.limb[i] = f.limb[i] + fourPi - g.limb[i];
-    }
-    return carry(h);
+    return carry(
+        {{f.limb[0] + fourP0 - g.limb[0], f.limb[1] + fourPi - g.limb[1], f.limb[2] + fourPi - g.limb[2],
+          f.limb[3] + fourPi - g.limb[3], f.limb[4] + fourPi - g.limb[4]}});
 }
 
 constexpr FieldElement negate(const FieldElement& f)
@@ -82,24 +75,17 @@ constexpr FieldElement negate(const FieldElement& f)
 // Carries five 128-bit column sums into a reduced element.
 constexpr FieldElement carryWide(uint128_t r0, uint128_t r1, uint128_t r2, uint128_t r3, uint128_t r4)
 {
-    FieldElement h{};
     r1 += static_cast<uint64_t>(r0 >> 51);
-    h.limb[0] = static_cast<uint64_t>(r0) & kLimbMask;
     r2 += static_cast<uint64_t>(r1 >> 51);
-    h.limb[1] = static_cast<uint64_t>(r1) & kLimbMask;
     r3 += static_cast<uint64_t>(r2 >> 51);
-    h.limb[2] = static_cast<uint64_t>(r2) & kLimbMask;
     r4 += static_cast<uint64_t>(r3 >> 51);
-    h.limb[3] = static_cast<uint64_t>(r3) & kLimbMask;
-    const uint64_t top = static_cast<uint64_t>(r4 >> 51);
-    h.limb[4] = static_cast<uint64_t>(r4) & kLimbMask;
-    h.limb[0] += top * 19;
-    h.limb[1] += h.limb[0] >> 51;
-    h.limb[0] &= kLimbMask;
-    return h;
+    const uint64_t h0 = (static_cast<uint64_t>(r0) & kLimbMask) + 19 * static_cast<uint64_t>(r4 >> 51);
+    const uint64_t h1 = (static_cast<uint64_t>(r1) & kLimbMask) + (h0 >> 51);
+    return {{h0 & kLimbMask, h1, static_cast<uint64_t>(r2) & kLimbMask, static_cast<uint64_t>(r3) & kLimbMask,
+             static_cast<uint64_t>(r4) & kLimbMask}};
 }
 
-constexpr FieldElement mul(const FieldElement& f, const FieldElement& g)
+[[gnu::always_inline]] constexpr FieldElement mul(const FieldElement& f, const FieldElement& g)
 {
     const uint64_t f0 = f.limb[0], f1 = f.limb[1], f2 = f.limb[2], f3 = f.limb[3], f4 = f.limb[4];
     const uint64_t g0 = g.limb[0], g1 = g.limb[1], g2 = g.limb[2], g3 = g.limb[3], g4 = g.limb[4];
@@ -117,7 +103,7 @@ constexpr FieldElement mul(const FieldElement& f, const FieldElement& g)
     return carryWide(r0, r1, r2, r3, r4);
 }
 
-constexpr FieldElement square(const FieldElement& f)
+[[gnu::always_inline]] constexpr FieldElement square(const FieldElement& f)
 {
     const uint64_t f0 = f.limb[0], f1 = f.limb[1], f2 = f.limb[2], f3 = f.limb[3], f4 = f.limb[4];
     const uint64_t f0x2 = 2 * f0, f1x2 = 2 * f1;
@@ -234,20 +220,24 @@ constexpr bool equal(const FieldElement& f, const FieldElement& g)
 constexpr void conditionalMove(FieldElement& f, const FieldElement& g, uint64_t bit)
 {
     const uint64_t mask = 0 - bit;
-    for (int i = 0; i < 5; ++i) {
-        f.limb[i] ^= mask & (f.limb[i] ^ g.limb[i]);
-    }
+    f.limb[0] ^= mask & (f.limb[0] ^ g.limb[0]);
+    f.limb[1] ^= mask & (f.limb[1] ^ g.limb[1]);
+    f.limb[2] ^= mask & (f.limb[2] ^ g.limb[2]);
+    f.limb[3] ^= mask & (f.limb[3] ^ g.limb[3]);
+    f.limb[4] ^= mask & (f.limb[4] ^ g.limb[4]);
 }
 
 // Swaps f and g when bit is 1 (bit must be 0 or 1).
 constexpr void conditionalSwap(FieldElement& f, FieldElement& g, uint64_t bit)
 {
     const uint64_t mask = 0 - bit;
-    for (int i = 0; i < 5; ++i) {
-        const uint64_t x = mask & (f.limb[i] ^ g.limb[i]);
-        f.limb[i] ^= x;
-        g.limb[i] ^= x;
-    }
+    const uint64_t x0 = mask & (f.limb[0] ^ g.limb[0]);
+    const uint64_t x1 = mask & (f.limb[1] ^ g.limb[1]);
+    const uint64_t x2 = mask & (f.limb[2] ^ g.limb[2]);
+    const uint64_t x3 = mask & (f.limb[3] ^ g.limb[3]);
+    const uint64_t x4 = mask & (f.limb[4] ^ g.limb[4]);
+    f = {{f.limb[0] ^ x0, f.limb[1] ^ x1, f.limb[2] ^ x2, f.limb[3] ^ x3, f.limb[4] ^ x4}};
+    g = {{g.limb[0] ^ x0, g.limb[1] ^ x1, g.limb[2] ^ x2, g.limb[3] ^ x3, g.limb[4] ^ x4}};
 }
 
 } // namespace curve25519
