@@ -321,7 +321,7 @@ void srp_client_respond(SRPUser* user, const uint8_t* salt, int saltLength, cons
     }
     const std::vector<uint8_t> minimalN = minimalBytes(user->N);
     const std::vector<uint8_t> minimalG = minimalBytes(user->g);
-    const std::vector<uint8_t> minimalS = minimalBytes(s.get());
+    const std::vector<uint8_t> minimalSalt = minimalBytes(s.get());
     const std::vector<uint8_t> minimalB = minimalBytes(B.get());
     if (minimalG.size() > minimalN.size()) {
         return;
@@ -343,7 +343,7 @@ void srp_client_respond(SRPUser* user, const uint8_t* salt, int saltLength, cons
     innerDigest.add(":", 1);
     innerDigest.add(user->password, static_cast<size_t>(user->passwordLength));
     Digest xDigest(hash);
-    xDigest.add(minimalS);
+    xDigest.add(minimalSalt);
     if (!innerDigest.finish(secrets.innerHash)) {
         return;
     }
@@ -410,7 +410,7 @@ void srp_client_respond(SRPUser* user, const uint8_t* salt, int saltLength, cons
     Digest mDigest(hash);
     mDigest.add(hashN, static_cast<size_t>(hlen));
     mDigest.add(hashI, static_cast<size_t>(hlen));
-    mDigest.add(minimalS);
+    mDigest.add(minimalSalt);
     mDigest.add(user->bytesA, static_cast<size_t>(user->lengthA));
     mDigest.add(minimalB);
     mDigest.add(user->key, keyLength);

@@ -238,6 +238,18 @@ TEST(SrpClient, CustomGroupFromHexText)
     expectExchangeSucceeds(*user, server, server.publicValue());
 }
 
+TEST(SrpClient, CustomGroupWithGLongerThanNGivesNoProof)
+{
+    auto user = begunUser(SRPHashSHA1, SRPGroupCustom, "FB", "0102");
+    const std::vector<uint8_t> B = fromHex("05");
+    const uint8_t* bytesM = kSalt.data();
+    int lengthM = -1;
+    srp_client_respond(user->record, kSalt.data(), static_cast<int>(kSalt.size()), B.data(), 1, &bytesM,
+                       &lengthM);
+    EXPECT_EQ(bytesM, nullptr);
+    EXPECT_EQ(lengthM, 0);
+}
+
 TEST(SrpClient, LeadingZeroBytesOfSaltAndBCarryNoWeight)
 {
     const SRP_gN* group = openSslGroup("2048");
