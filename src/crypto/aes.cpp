@@ -3,7 +3,6 @@
 #include <openssl/evp.h>
 
 #include <algorithm>
-#include <climits>
 #include <memory>
 
 struct AesCtrState

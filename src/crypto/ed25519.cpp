@@ -6,7 +6,6 @@
 
 #include <openssl/crypto.h>
 
-#include <cstring>
 
 namespace {
 
