@@ -30,6 +30,8 @@ public:
     State state() const { return state_; }
     // Lines completed so far: the session restarts a line's time limit when it grows.
     std::size_t linesCompleted() const { return linesCompleted_; }
+    // Whether any byte of a head has come (empty lines before the request line aside).
+    bool hasStarted() const { return !lines_.empty() || !partial_.empty(); }
     // The request line, then the header lines, once Complete.
     const std::vector<std::string>& lines() const { return lines_; }
 

@@ -109,7 +109,7 @@ void Session::readHead()
 void Session::onRead(const boost::system::error_code& error, std::size_t size)
 {
     if (error == beast::error::timeout) {
-        if (reader_.linesCompleted() > 0 || !buffered_.empty()) {
+        if (reader_.hasStarted()) {
             spdlog::info("Media server: closing the connection from {}: request head not complete in time",
                          peer_);
         }
