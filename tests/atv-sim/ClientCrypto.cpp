@@ -132,6 +132,15 @@ std::string md5Hex(std::string_view text)
     return toHex(digest(EVP_md5(), text));
 }
 
+std::string toBase64(std::string_view data)
+{
+    std::string out((data.size() + 2) / 3 * 4 + 1, '\0');
+    int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), bytes(data),
+                                 static_cast<int>(data.size()));
+    out.resize(static_cast<std::size_t>(length));
+    return out;
+}
+
 std::string fromBase64(std::string_view text)
 {
     std::string out((text.size() / 4 + 1) * 3, '\0');

@@ -18,6 +18,7 @@ std::string randomBytes(std::size_t count);
 std::string sha1(std::string_view data);
 std::string sha512(std::string_view data);
 std::string md5Hex(std::string_view text);
+std::string toBase64(std::string_view bytes);
 std::string fromBase64(std::string_view text);
 
 // SRP-6a client, 2048-bit group of RFC 5054 (taken from OpenSSL's table), g = 2, SHA-1.

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <regex>
 #include <set>
 
 namespace {
@@ -26,13 +25,18 @@ std::string digestResponse(const std::string& nonce, const std::string& pass)
 // The nonce of a 401 answer; empty when the answer is no well-formed challenge.
 std::string nonceOf(const HttpReply& reply)
 {
-    static const std::regex challenge(R"re(Digest realm="AirPlay", nonce="([A-Za-z0-9+/]+=*)")re");
-    std::smatch match;
+    const std::string prefix = "Digest realm=\"AirPlay\", nonce=\"";
     std::string value = reply.header("WWW-Authenticate").value_or("");
     if (reply.statusLine != "HTTP/1.1 401 Unauthorized" || reply.header("Content-Length") != "0" ||
-        !std::regex_match(value, match, challenge))
+        !value.starts_with(prefix) || !value.ends_with("\"") || value.size() <= prefix.size() + 1)
         return {};
-    return match[1];
+    std::string nonce = value.substr(prefix.size(), value.size() - prefix.size() - 1);
+    std::size_t padding = nonce.find('=');
+    if (nonce.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=") !=
+            std::string::npos ||
+        (padding != std::string::npos && nonce.find_first_not_of('=', padding) != std::string::npos))
+        return {};
+    return nonce;
 }
 
 TEST(AtvSimPassword, ChallengesWithFreshBase64NoncesEndingInEquals)

@@ -6,10 +6,28 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 #include <thread>
 
 namespace {
+
+// An RFC 1123 date such as "Sun, 06 Nov 1994 08:49:37 GMT".
+bool isHttpDate(std::string_view text)
+{
+    constexpr std::string_view shape = "Aaa, 00 Aaa 0000 00:00:00 GMT";
+    if (text.size() != shape.size())
+        return false;
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        bool fits = shape[i] == 'A'   ? std::isupper(c)
+                    : shape[i] == 'a' ? std::islower(c)
+                    : shape[i] == '0' ? std::isdigit(c)
+                                      : text[i] == shape[i];
+        if (!fits)
+            return false;
+    }
+    return true;
+}
 
 TEST(AtvSimProtocol, AnswersEachRequestWithStatusDateAndExactLength)
 {
@@ -34,12 +52,11 @@ TEST(AtvSimProtocol, AnswersEachRequestWithStatusDateAndExactLength)
         {"POST /scrub?position=soon HTTP/1.1\r\n\r\n", "HTTP/1.1 400 Bad Request"},
         {"POST /rate HTTP/1.1\r\n\r\n", "HTTP/1.1 400 Bad Request"},
     };
-    const std::regex date(R"([A-Z][a-z]{2}, \d{2} [A-Z][a-z]{2} \d{4} \d{2}:\d{2}:\d{2} GMT)");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.request);
         HttpReply reply = client.exchange(c.request);
         EXPECT_EQ(reply.statusLine, c.statusLine);
-        EXPECT_TRUE(std::regex_match(reply.header("Date").value_or(""), date)) << reply.raw;
+        EXPECT_TRUE(isHttpDate(reply.header("Date").value_or(""))) << reply.raw;
         EXPECT_EQ(reply.header("Content-Length"), std::to_string(reply.body.size()));
     }
 }

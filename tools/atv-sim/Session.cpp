@@ -121,7 +121,7 @@ bool Session::dropped(const Request& request) const
 
 void Session::send(std::string bytes)
 {
-    if (shared_.faults.garbage && shared_.garbagePending) {
+    if (shared_.garbagePending) {
         shared_.garbagePending = false;
         bytes = asText(crypto::randomBytes(bytes.size()));
         shared_.console.diagnostic("connection " + std::to_string(state_.id) +

@@ -29,7 +29,7 @@ public:
         Recorder& recorder;
         Console& console;
         bool log;
-        bool garbagePending; // the first answer of the run is still to be spoilt
+        bool garbagePending; // set by --garbage, cleared once the first answer has been spoilt
     };
 
     Session(boost::asio::ip::tcp::socket socket, int id, Shared& shared);
