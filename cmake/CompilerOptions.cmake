@@ -1,5 +1,8 @@
 # Warnings for our own code; imported targets (Qt, Boost, ...) are system headers.
-add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor)
+add_compile_options(-Wall -Wextra -Wpedantic -Wnon-virtual-dtor)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-Wshadow=local)
+endif()
 if(ORVANTA_WERROR)
   add_compile_options(-Werror)
 endif()

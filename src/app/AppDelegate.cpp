@@ -3,8 +3,10 @@
 #include "airplay/ClientManager.h"
 #include "app/Controls.h"
 #include "app/Prompter.h"
+#include "crypto/RandomSource.h"
 #include "diagnostics/ConsoleLogger.h"
 #include "diagnostics/SystemLog.h"
+#include "pairing/PinPairing.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -26,6 +28,7 @@ AppDelegate::AppDelegate(Controls& controls, Prompter& prompter, ClientManager& 
     , m_prompter(prompter)
     , m_clientManager(clientManager)
     , m_activityLog(documentsDirectory() + QStringLiteral("/textfile.txt"))
+    , m_pairing(std::make_unique<PinPairing>(*this, systemRandomSource()))
 {
     m_urlPanel.rollbackDelegate = this;
 }

@@ -5,6 +5,7 @@
 #include "diagnostics/ActivityLog.h"
 #include "library/Playlist.h"
 #include "library/UserDefaults.h"
+#include "pairing/PairingDelegate.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,6 +16,8 @@
 
 class ClientManager;
 class Controls;
+class HttpRequestMessage;
+class PinPairing;
 class Prompter;
 struct SRPUser;
 
@@ -22,7 +25,10 @@ struct SRPUser;
 // in memory, the playing item, the connected Apple TV, how far authentication has gone, the
 // command whose answer is awaited — and the start-up sequence. It drives the window through
 // `Controls` and asks the user through `Prompter`; it never touches a widget.
-class AppDelegate : public QObject, public ClientManagerDelegate, public URLPanelDelegate
+class AppDelegate : public QObject,
+                    public ClientManagerDelegate,
+                    public URLPanelDelegate,
+                    public PairingDelegate
 {
     Q_OBJECT
 
@@ -43,7 +49,7 @@ public:
     bool isPlayFinished() const { return m_isPlayFinished; }
     void setIsPlayFinished(bool finished) { m_isPlayFinished = finished; }
     QString commandType() const override { return m_commandType; }
-    void setCommandType(const QString& type) { m_commandType = type; }
+    void setCommandType(const QString& type) override { m_commandType = type; }
     bool isAuthorized() const { return m_isAuthorized; }
     void setIsAuthorized(bool authorized) override { m_isAuthorized = authorized; }
     QString host() const { return m_host; }
@@ -58,16 +64,16 @@ public:
     void setFailTimeCount(quint64 count) override { m_failTimeCount = count; }
     bool isPassOpened() const override { return m_isPassOpened; }
     void setIsPassOpened(bool opened) override { m_isPassOpened = opened; }
-    SRPUser* user() const { return m_user.get(); }
-    void setUser(SRPUser* user);
-    const QByteArray& privateKey1Data() const { return m_privateKey1Data; }
-    void setPrivateKey1Data(const QByteArray& key) { m_privateKey1Data = key; }
-    const QByteArray& publicKey1Data() const { return m_publicKey1Data; }
-    void setPublicKey1Data(const QByteArray& key) { m_publicKey1Data = key; }
-    const QByteArray& privateKey2Data() const { return m_privateKey2Data; }
-    void setPrivateKey2Data(const QByteArray& key) { m_privateKey2Data = key; }
-    const QByteArray& publicKey2Data() const { return m_publicKey2Data; }
-    void setPublicKey2Data(const QByteArray& key) { m_publicKey2Data = key; }
+    SRPUser* user() const override { return m_user.get(); }
+    void setUser(SRPUser* user) override;
+    const QByteArray& privateKey1Data() const override { return m_privateKey1Data; }
+    void setPrivateKey1Data(const QByteArray& key) override { m_privateKey1Data = key; }
+    const QByteArray& publicKey1Data() const override { return m_publicKey1Data; }
+    void setPublicKey1Data(const QByteArray& key) override { m_publicKey1Data = key; }
+    const QByteArray& privateKey2Data() const override { return m_privateKey2Data; }
+    void setPrivateKey2Data(const QByteArray& key) override { m_privateKey2Data = key; }
+    const QByteArray& publicKey2Data() const override { return m_publicKey2Data; }
+    void setPublicKey2Data(const QByteArray& key) override { m_publicKey2Data = key; }
     bool popoverButtonIsPressed() const { return m_popoverButtonIsPressed; }
 
     // Objects the controller works with.
@@ -85,16 +91,27 @@ public:
     void GetPlayBackProcess() override;
     void StartPlayingMusic(qint64 index) override;
 
+    // The structured request path: builds a request, adds the device identifier, logs and
+    // sends it.
+    void post(const QString& resource, const QByteArray& body, const HeaderFields& headers) override;
+    void prepareRequest(const QString& method, const QString& resource, const QByteArray& body,
+                        const HeaderFields& headers);
+    void sendRequest(HttpRequestMessage& message, const HeaderFields& headers);
+    static void printHTTPMessage(const HttpRequestMessage& message);
+
     // Password authorization and the entry panel.
     void authorize(const QString& nonce, const QString& password) override;
     void openPinEnter() override;
     void openUrl(const QString& text) override;
 
     // Pairing.
+    void PairPinStart();
+    void confirmPin();
     void doPairSetupPin2WithServerPublicKey(const QByteArray& pk, const QByteArray& salt) override;
     void doPairSetupPin3WithServerProof(const QByteArray& proof) override;
     void doPairVerify1() override;
     void doPairVerify2WithData(const QByteArray& data) override;
+    QString randomStringWithLength(int n) const;
 
     // The playlist store.
     void getSongsList();
@@ -116,6 +133,7 @@ private:
     ActivityLog m_activityLog;
     UserDefaults m_userDefaults;
     URLPanel m_urlPanel;
+    std::unique_ptr<PinPairing> m_pairing;
 
     struct SRPUserDeleter
     {

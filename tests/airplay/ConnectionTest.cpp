@@ -1,7 +1,7 @@
 // The control connection against a real TCP peer: the deadline, a peer that closes on us,
 // the hold while a prompt is up.
 #include "RecordingController.h"
-#include "TcpPeer.h"
+#include "support/TcpPeer.h"
 #include "airplay/ClientManager.h"
 #include "support/CapturedStderr.h"
 #include "support/EventLoop.h"

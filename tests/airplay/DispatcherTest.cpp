@@ -1,7 +1,7 @@
 // The response dispatcher, fed by a real TCP peer: which controller operations each answer
 // leads to, with which arguments, and what is sent back.
 #include "RecordingController.h"
-#include "TcpPeer.h"
+#include "support/TcpPeer.h"
 #include "airplay/ClientManager.h"
 #include "airplay/ResponseDispatcher.h"
 #include "support/EventLoop.h"
@@ -105,6 +105,11 @@ struct Case
     // Whether the whole answer ends up in the activity log; unset where the answer is binary.
     std::optional<bool> logsAnswer = std::nullopt;
 };
+
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class DispatchTable : public DispatcherTest, public testing::WithParamInterface<Case>
 {

@@ -1,4 +1,4 @@
-#include "TcpPeer.h"
+#include "support/TcpPeer.h"
 
 #include "support/EventLoop.h"
 
