@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <set>
 
@@ -71,6 +72,23 @@ TEST(AtvSimPassword, CorrectDigestAuthorizesThatConnection)
 
     SimClient other(sim.port());
     EXPECT_FALSE(nonceOf(other.exchange(requests::poll())).empty());
+}
+
+TEST(AtvSimPassword, AcceptsAnIndependentDigestImplementation)
+{
+    AtvSimProcess sim;
+    ASSERT_TRUE(sim.start({"--auth", "password", "--password", password})) << sim.error();
+    std::string command = "curl -s -o /dev/null -w '%{http_code}' --digest -u 'AirPlay:" + password +
+                          "' -X POST http://127.0.0.1:" + std::to_string(sim.port()) + "/stop";
+    std::string codes;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[64];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            codes += buffer;
+        ::pclose(pipe);
+    }
+    EXPECT_EQ(codes, "200") << "curl answers the challenge and is let in";
+    EXPECT_TRUE(sim.waitForLine("AUTHORIZED ", 2s));
 }
 
 TEST(AtvSimPassword, WrongDigestGetsANewChallenge)

@@ -5,6 +5,7 @@
 #include <boost/asio/write.hpp>
 
 #include <algorithm>
+#include <exception>
 
 namespace asio = boost::asio;
 
@@ -104,7 +105,14 @@ void Session::handle(const Request& request)
         shared_.console.diagnostic("connection " + std::to_string(state_.id) + ": not answering \"" +
                                    request.line + "\" (--drop-answer)");
     } else {
-        Response response = shared_.receiver.answer(state_, request);
+        Response response;
+        try {
+            response = shared_.receiver.answer(state_, request);
+        } catch (const std::exception& e) {
+            shared_.console.diagnostic("connection " + std::to_string(state_.id) + ": \"" + request.line +
+                                       "\" failed: " + e.what());
+            response = Response::withStatus(500);
+        }
         if (shared_.log)
             logResponse(response);
         send(response.serialize());

@@ -98,6 +98,7 @@ SrpServer::SrpServer(std::string_view username, ByteView password, ByteView salt
     Bytes xInput = concat({minimal(saltNumber.get()), identity});
     Bytes xDigest = crypto::sha1(xInput);
     BigNumber x(fromBytes(xDigest));
+    crypto::wipe(identity);
     crypto::wipe(xInput);
     crypto::wipe(xDigest);
 
