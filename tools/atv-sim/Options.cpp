@@ -12,6 +12,9 @@ constexpr const char* helpText = R"(Usage: atv-sim [OPTION]...
 A simulated Apple TV: the receiver's side of the legacy AirPlay control protocol, for tests
 and demonstrations. It answers POST /play, GET /scrub, POST /scrub?position=, POST /rate?value=,
 POST /stop, POST /pair-pin-start, /pair-setup-pin and /pair-verify; anything else is 404.
+/play takes Content-Location and Start-Position (a fraction of the duration) from its
+header lines. An Ed25519 key registered by pair-setup may pair-verify on any later
+connection; each connection's pairing and authorization are its own.
 
   --listen ADDRESS:PORT   where to listen (default 127.0.0.1:7000; [::1]:PORT for IPv6;
                           port 0 lets the system choose)
