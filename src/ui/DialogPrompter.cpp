@@ -1,30 +1,45 @@
 #include "ui/DialogPrompter.h"
 
-#include "airplay/URLPanel.h"
+#include "ui/Artwork.h"
+#include "ui/URLPanelDialog.h"
 
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QUrl>
-#include <QVBoxLayout>
 
-DialogPrompter::DialogPrompter(QWidget* window)
-    : m_window(window)
+namespace {
+
+QPixmap alertPicture()
 {
+    constexpr int side = 64;
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QSvgRenderer(Artwork::fileName(QStringLiteral("iconBig"))).render(&painter);
+    return pixmap;
+}
+
+} // namespace
+
+void DialogPrompter::setWindow(QWidget* window)
+{
+    m_window = window;
 }
 
 void DialogPrompter::showAlert(const QString& informativeText)
 {
     QMessageBox box(m_window);
+    box.setObjectName(QStringLiteral("alert"));
     box.setWindowTitle(QStringLiteral("Orvanta"));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setIconPixmap(alertPicture());
     box.setText(QStringLiteral("Orvanta"));
     box.setInformativeText(informativeText);
     box.setStandardButtons(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
     box.exec();
 }
 
@@ -32,49 +47,43 @@ void DialogPrompter::showError(const QString& description, const QString& failur
                                const QString& underlyingError)
 {
     QMessageBox box(m_window);
-    box.setIcon(QMessageBox::Critical);
+    box.setObjectName(QStringLiteral("errorAlert"));
     box.setWindowTitle(QStringLiteral("Orvanta"));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setIcon(QMessageBox::Critical);
     box.setText(description);
     box.setInformativeText(failureReason);
     box.setDetailedText(underlyingError);
     box.setStandardButtons(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
     box.exec();
 }
 
 void DialogPrompter::runEntryPanel(URLPanel& panel)
 {
-    QDialog dialog(m_window);
-    dialog.setWindowTitle(QStringLiteral("Orvanta"));
-    dialog.setWindowModality(Qt::WindowModal);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Enter the PIN shown on your Apple TV, or its password:")));
-    auto* field = new QLineEdit(panel.urlField);
-    field->setObjectName(QStringLiteral("urlField"));
-    layout->addWidget(field);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    layout->addWidget(buttons);
-
-    QObject::connect(field, &QLineEdit::textChanged, &dialog, [&panel](const QString& text) { panel.urlField = text; });
-    QObject::connect(field, &QLineEdit::returnPressed, &dialog, [&panel] { panel.controlTextDidEndEditing(true); });
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&panel] { panel.onOpenUrl(); });
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, [&panel] { panel.onCancel(); });
-    QObject::connect(&panel, &URLPanel::modalRunEnded, &dialog, &QDialog::done);
-    // Return is the panel's to judge, not the dialog's default button's.
-    buttons->button(QDialogButtonBox::Ok)->setAutoDefault(false);
-    buttons->button(QDialogButtonBox::Ok)->setDefault(false);
+    URLPanelDialog dialog(panel, m_window);
     dialog.exec();
 }
 
+// One existing file at a time, shown with the six media types. A folder opens in the dialog
+// rather than being chosen: chosen, it would add nothing.
 QString DialogPrompter::runOpenDialog(const OpenDialogSettings& settings)
 {
     QFileDialog dialog(m_window, QStringLiteral("Add to the playlist"));
-    dialog.setFileMode(settings.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setObjectName(QStringLiteral("openDialog"));
+    dialog.setFileMode(settings.allowsMultipleSelection ? QFileDialog::ExistingFiles
+                                                        : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (settings.floatsAboveOtherWindows) {
+        dialog.setWindowModality(Qt::ApplicationModal);
+    }
     QStringList patterns;
     for (const QString& type : settings.allowedFileTypes) {
         patterns << QStringLiteral("*.") + type;
     }
     if (!patterns.isEmpty()) {
-        dialog.setNameFilter(QStringLiteral("Media files (%1)").arg(patterns.join(QLatin1Char(' '))));
+        dialog.setNameFilter(
+            QStringLiteral("Audio and video files (%1)").arg(patterns.join(QLatin1Char(' '))));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty()) {
         return {};
@@ -84,9 +93,15 @@ QString DialogPrompter::runOpenDialog(const OpenDialogSettings& settings)
 
 QString DialogPrompter::askDeviceAddress()
 {
-    bool ok = false;
-    const QString address = QInputDialog::getText(m_window, QStringLiteral("Orvanta"),
-                                                  QStringLiteral("Apple TV address (host:port):"),
-                                                  QLineEdit::Normal, QString(), &ok);
-    return ok ? address : QString();
+    QInputDialog dialog(m_window);
+    dialog.setObjectName(QStringLiteral("deviceAddressDialog"));
+    dialog.setWindowTitle(QStringLiteral("Orvanta"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setLabelText(QStringLiteral("The Apple TV's address and AirPlay port (host:port):"));
+    dialog.setTextValue(QString());
+    dialog.setOkButtonText(QStringLiteral("Connect"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.textValue();
 }

@@ -2,14 +2,17 @@
 
 #include "app/Prompter.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
-// The real dialogs: modal message boxes with the message text "Orvanta", the entry panel as
-// a window-modal dialog on the main window, the open dialog, the address question.
+// The real dialogs, on the main window: alerts as modal message boxes with the message text
+// "Orvanta" and one default button, the entry panel as a window-modal dialog, the open dialog
+// and the question for an Apple TV's address.
 class DialogPrompter : public Prompter
 {
 public:
-    explicit DialogPrompter(QWidget* window);
+    // The window the dialogs belong to; until it is set they stand alone.
+    void setWindow(QWidget* window);
 
     void showAlert(const QString& informativeText) override;
     void showError(const QString& description, const QString& failureReason,
@@ -19,5 +22,5 @@ public:
     QString askDeviceAddress() override;
 
 private:
-    QWidget* m_window;
+    QPointer<QWidget> m_window;
 };
