@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "app/Controls.h"
+#include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
 #include "diagnostics/CrashHandler.h"
 #include "ui/DialogPrompter.h"
@@ -44,6 +45,21 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Orvanta"));
 
+    // With Orvanta already running, its files go there and this run ends.
+    const QStringList namesToOpen = SingleInstance::namesToOpen(commandLine.files);
+    if (!namesToOpen.isEmpty()) {
+        QString error;
+        switch (SingleInstance::handOver(namesToOpen, error)) {
+        case SingleInstance::HandOver::Taken:
+            return 0;
+        case SingleInstance::HandOver::Failed:
+            fprintf(stderr, "orvanta: %s\n", qPrintable(error));
+            return 1;
+        case SingleInstance::HandOver::NoneRunning:
+            break;
+        }
+    }
+
     TerminationSignals terminationSignals;
     Controls controls;
     MainWindow window(controls);
@@ -51,7 +67,18 @@ int main(int argc, char* argv[])
     ClientManager clientManager;
     AppDelegate appDelegate(controls, prompter, clientManager);
     clientManager.awakeFromNib(&appDelegate);
+    SingleInstance singleInstance;
+    const auto openNames = [&appDelegate](const QStringList& names) {
+        for (const QString& name : names) {
+            appDelegate.applicationOpenFile(name);
+        }
+    };
+    QObject::connect(&singleInstance, &SingleInstance::namesHandedOver, &appDelegate, openNames);
 
     QTimer::singleShot(0, &appDelegate, &AppDelegate::applicationDidFinishLaunching);
+    QTimer::singleShot(0, &appDelegate, [&] {
+        openNames(namesToOpen);
+        singleInstance.listen();
+    });
     return QApplication::exec();
 }

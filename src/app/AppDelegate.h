@@ -3,7 +3,9 @@
 #include "airplay/ClientManagerDelegate.h"
 #include "airplay/URLPanel.h"
 #include "diagnostics/ActivityLog.h"
+#include "library/MediaImporter.h"
 #include "library/Playlist.h"
+#include "library/PlaylistStore.h"
 #include "library/UserDefaults.h"
 #include "pairing/PairingDelegate.h"
 
@@ -11,6 +13,8 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 
 #include <memory>
 
@@ -113,8 +117,21 @@ public:
     void doPairVerify2WithData(const QByteArray& data) override;
     QString randomStringWithLength(int n) const;
 
-    // The playlist store.
+    // The playlist store and media import.
+    QString applicationDocumentsDirectory() const;
+    PlaylistStore* playlistStore();
     void getSongsList();
+    bool addToPlayList(const QString& name, const QString& album, const QString& artist, const QString& path,
+                       const QString& time);
+    void deleteFromPlaylist(qint64 tag);
+    void saveAction();
+    void saveBookmarkData(const QUrl& url);
+    void openLocalMedia(const QString& text);
+    bool applicationOpenFile(const QString& name);
+    void importMediaFiles(const QStringList& paths);
+    MediaImporter& mediaImporter();
+    void onOpenMediaFile();
+    void onOpenURL();
 
     // The window.
     void togglePopover();
@@ -157,4 +174,8 @@ private:
     QByteArray m_privateKey2Data;
     QByteArray m_publicKey2Data;
     bool m_popoverButtonIsPressed = false;
+
+    // The playlist store and media import.
+    std::unique_ptr<PlaylistStore> m_playlistStore;
+    std::unique_ptr<MediaImporter> m_mediaImporter;
 };
