@@ -6,9 +6,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A fresh, empty home directory for one test: HOME and the XDG folders point into it for as
-// long as the object lives, so that Documents, settings, the activity log and the store of
-// the test never touch the user's own.
+// A fresh, empty home directory for one test: HOME and the XDG folders (the runtime folder
+// too) point into it for as long as the object lives, so that Documents, settings, the
+// activity log, the store and the socket of a running Orvanta never touch the user's own.
 class TempHome
 {
 public:
