@@ -21,7 +21,7 @@ ImportProgressView::ImportProgressView(QWidget* parent)
                        "border-radius: 3px; }"
                        "#importProgress QProgressBar::chunk { background: white; border-radius: 3px; }"));
     m_bar->setTextVisible(false);
-    m_bar->setFixedSize(120, 6);
+    m_bar->setFixedSize(110, 6);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(16, 8, 16, 8);
     layout->setSpacing(12);
@@ -44,7 +44,7 @@ void ImportProgressView::importStarted(int total)
 
 void ImportProgressView::importProgressed(int done, int total)
 {
-    m_label->setText(QStringLiteral("Adding files to the playlist… %1 of %2").arg(done).arg(total));
+    m_label->setText(QStringLiteral("Adding files… %1 of %2").arg(done).arg(total));
     m_bar->setRange(0, qMax(1, total));
     m_bar->setValue(done);
 }

@@ -12,6 +12,7 @@
 #include "ui/SpinningIndicator.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
@@ -88,6 +89,168 @@ TEST_F(MainWindowTest, LaunchWithAFilledStoreShowsTheTableAndTheSmallIcon)
     auto* table = element<PlayListTable>("scrollMusic");
     EXPECT_EQ(table->numberOfRows(), 5);
     saveScreenshot(window, QStringLiteral("launch-filled"));
+}
+
+// The first press opens the popover, the second closes it; closed from outside while the
+// flag is set, the next press only clears the flag and the one after opens it again.
+TEST_F(MainWindowTest, PopoverFollowsItsButtonAndItsFlag)
+{
+    launch();
+    auto* button = element<ImageButton>("popoverButton");
+    QWidget* popover = window.findChild<QWidget*>(QStringLiteral("popover"));
+    ASSERT_NE(popover, nullptr);
+    EXPECT_FALSE(popover->isVisible());
+
+    button->click();
+    EXPECT_TRUE(popover->isVisible());
+    EXPECT_TRUE(controller.popoverButtonIsPressed());
+    EXPECT_TRUE(element("imgThumbnail")->isVisible());
+    saveScreenshot(*popover, QStringLiteral("popover"));
+    button->click();
+    EXPECT_FALSE(popover->isVisible());
+    EXPECT_FALSE(controller.popoverButtonIsPressed());
+    button->click();
+    EXPECT_TRUE(popover->isVisible());
+
+    popover->close();
+    EXPECT_TRUE(controls.popover.isHidden());
+    EXPECT_TRUE(controller.popoverButtonIsPressed());
+    button->click();
+    EXPECT_FALSE(popover->isVisible());
+    EXPECT_FALSE(controller.popoverButtonIsPressed());
+    button->click();
+    EXPECT_TRUE(popover->isVisible());
+    EXPECT_TRUE(controller.popoverButtonIsPressed());
+}
+
+TEST_F(MainWindowTest, DeviceButtonPopsUpTheDeviceMenuAndRunsItsItems)
+{
+    launch();
+    element<ImageButton>("deviceButton")->click();
+    auto* menu = window.findChild<QMenu*>(QStringLiteral("airplayDevices"));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(waitUntil([menu] { return menu->isVisible(); }));
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_GE(actions.size(), 3);
+    EXPECT_EQ(actions.first()->text(), "No Airplay device found");
+    EXPECT_FALSE(actions.first()->isEnabled());
+    QAction* byAddress = actions.last();
+    EXPECT_EQ(byAddress->text(), "Connect to address…");
+    EXPECT_TRUE(byAddress->isEnabled());
+    EXPECT_TRUE(actions.at(actions.size() - 2)->isSeparator());
+    const QPoint below = element("deviceButton")->mapToGlobal(QPoint(0, element("deviceButton")->height()));
+    EXPECT_GE(menu->geometry().top(), below.y());
+
+    orvanta.prompter.deviceAddressAnswers.push_back(QStringLiteral("not an address"));
+    byAddress->trigger();
+    menu->close();
+    ASSERT_TRUE(waitUntil([this] { return !orvanta.prompter.alerts.isEmpty(); }));
+}
+
+// A drag on the background moves the window, also over a label; a press on a button does not.
+TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindow)
+{
+    launch();
+    const QPoint start = window.pos();
+    QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(240, 20));
+    QTest::mouseMove(&window, QPoint(300, 60));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(300, 60));
+    EXPECT_EQ(window.pos(), start + QPoint(60, 40));
+
+    QWidget* title = element("txtSongName");
+    const QPoint onTitle = title->mapTo(&window, title->rect().center());
+    QTest::mousePress(&window, Qt::LeftButton, {}, onTitle);
+    QTest::mouseMove(&window, onTitle + QPoint(-20, 10));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, onTitle + QPoint(-20, 10));
+    EXPECT_EQ(window.pos(), start + QPoint(40, 50));
+
+    QWidget* add = element("btnSetting");
+    orvanta.prompter.openDialogAnswers.push_back(QString());
+    QTest::mouseClick(add, Qt::LeftButton);
+    EXPECT_EQ(window.pos(), start + QPoint(40, 50));
+    EXPECT_EQ(orvanta.prompter.openDialogs.size(), 1);
+}
+
+// Playing at 121.4 s of 337 s.
+void enterPlaying(Controls& controls)
+{
+    controls.btnPause.setEnabled(true);
+    controls.playSlider.setEnabled(true);
+    controls.txtSongName.setHidden(false);
+    controls.playSlider.setMinValue(0);
+    controls.playSlider.setMaxValue(337);
+    controls.playSlider.setDoubleValue(121.4);
+}
+
+TEST_F(MainWindowTest, KeysPauseAndSeek)
+{
+    launch();
+    QTest::keyClick(&window, Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(controls.playSlider.doubleValue(), 0) << "nothing to seek before anything plays";
+    QTest::keyClick(&window, Qt::Key_Space);
+    EXPECT_EQ(controls.btnPause.identifier(), "pause") << "the toggle is disabled";
+
+    enterPlaying(controls);
+    QTest::keyClick(&window, Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(controls.playSlider.doubleValue(), 131.4);
+    QTest::keyClick(&window, Qt::Key_Left);
+    QTest::keyClick(&window, Qt::Key_Left);
+    EXPECT_DOUBLE_EQ(controls.playSlider.doubleValue(), 111.4);
+    controls.playSlider.setDoubleValue(332);
+    QTest::keyClick(&window, Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(controls.playSlider.doubleValue(), 337);
+
+    QTest::keyClick(&window, Qt::Key_Space);
+    EXPECT_EQ(controls.btnPause.identifier(), "play");
+    EXPECT_EQ(element<ImageButton>("btnPause")->imageName(), "playBtn");
+    QTest::keyClick(&window, Qt::Key_Space);
+    EXPECT_EQ(controls.btnPause.identifier(), "pause");
+
+    orvanta.prompter.openDialogAnswers.push_back(QString());
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(orvanta.prompter.openDialogs.size(), 1);
+}
+
+// The knob follows the reports, except while the user holds it; letting it go writes its
+// value into the window model.
+TEST_F(MainWindowTest, SliderWritesItsValueWhenLetGo)
+{
+    launch();
+    enterPlaying(controls);
+    auto* slider = element<PlaySlider>("playSlider");
+    EXPECT_DOUBLE_EQ(slider->valueSeconds(), 121.4);
+
+    const QPoint threeQuarters(9 + (slider->width() - 18) * 3 / 4, slider->height() / 2);
+    QTest::mousePress(slider, Qt::LeftButton, {}, threeQuarters);
+    controls.playSlider.setDoubleValue(122.4);
+    EXPECT_NEAR(slider->valueSeconds(), 337 * 0.75, 1.0);
+    EXPECT_DOUBLE_EQ(controls.playSlider.doubleValue(), 122.4);
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, threeQuarters);
+    EXPECT_NEAR(controls.playSlider.doubleValue(), 337 * 0.75, 1.0);
+
+    controls.playSlider.setDoubleValue(260);
+    EXPECT_DOUBLE_EQ(slider->valueSeconds(), 260);
+}
+
+TEST_F(MainWindowTest, ImportProgressShowsForAnImportThatTakesAWhile)
+{
+    launch();
+    auto* progress = element("importProgress");
+    ASSERT_NE(progress, nullptr);
+    MediaImporter& importer = controller.mediaImporter();
+    emit importer.started(300);
+    EXPECT_FALSE(progress->isVisible()) << "not at once";
+    ASSERT_TRUE(waitUntil([progress] { return progress->isVisible(); }, std::chrono::seconds(2)));
+    emit importer.progressed(120, 300);
+    EXPECT_TRUE(progress->findChild<QLabel*>()->text().contains("120 of 300"));
+    saveScreenshot(window, QStringLiteral("import-progress"));
+    emit importer.finished({});
+    EXPECT_FALSE(progress->isVisible());
+
+    emit importer.started(2);
+    emit importer.finished({});
+    runEventLoop(std::chrono::milliseconds(400));
+    EXPECT_FALSE(progress->isVisible()) << "a quick import does not flash it";
 }
 
 // The window model as the controller leaves it in each playback state, and what the window
