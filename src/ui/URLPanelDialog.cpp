@@ -46,7 +46,8 @@ URLPanelDialog::URLPanelDialog(URLPanel& panel, QWidget* parent)
     m_submit->setEnabled(!m_field->text().isEmpty());
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_hint, 1);
+    buttons->addWidget(m_hint);
+    buttons->addStretch();
     buttons->addWidget(m_cancel);
     buttons->addWidget(m_submit);
     auto* layout = new QVBoxLayout(this);
