@@ -241,15 +241,32 @@ QWidget* MainWindow::makePlayer()
     nowPlaying->setFixedSize(nowPlayingWidth, 48);
     ElidedLabel* songName = makeLabel("txtSongName", 17, true, 255, nowPlaying);
     songName->setAlignment(Qt::AlignCenter);
-    songName->setPlaceholderText(QStringLiteral("Nothing playing"));
     songName->setGeometry(0, 0, nowPlayingWidth, 24);
     bindLabel(m_controls.txtSongName, songName);
     ElidedLabel* albumName = makeLabel("txtAlbumName", 12, false, 210, nowPlaying);
     albumName->setAlignment(Qt::AlignCenter);
-    albumName->setPlaceholderText(
-        QStringLiteral("Click an item of the playlist to play it on your Apple TV"));
     albumName->setGeometry(0, 27, nowPlayingWidth, 18);
     bindLabel(m_controls.txtAlbumName, albumName);
+
+    // While neither a title nor the spinner shows, a word on what to do.
+    auto* idle = new QWidget(nowPlaying);
+    idle->setObjectName(QStringLiteral("idleHint"));
+    idle->setGeometry(nowPlaying->rect());
+    ElidedLabel* idleTitle = makeLabel("idleTitle", 16, true, 150, idle);
+    idleTitle->setAlignment(Qt::AlignCenter);
+    idleTitle->setText(QStringLiteral("Nothing playing"));
+    idleTitle->setGeometry(0, 0, nowPlayingWidth, 24);
+    ElidedLabel* idleDetail = makeLabel("idleDetail", 12, false, 150, idle);
+    idleDetail->setAlignment(Qt::AlignCenter);
+    idleDetail->setText(QStringLiteral("Click an item of the playlist to play it on your Apple TV"));
+    idleDetail->setGeometry(0, 27, nowPlayingWidth, 18);
+    const auto updateIdle = [this, idle] {
+        const bool titleShown =
+            !m_controls.txtSongName.isHidden() && !m_controls.txtSongName.text().isEmpty();
+        idle->setVisible(!titleShown && m_controls.progressIndicator.isHidden());
+    };
+    follow(m_controls.txtSongName, idle, updateIdle);
+    connect(&m_controls.progressIndicator, &Control::changed, idle, updateIdle);
 
     auto* spinner = new SpinningIndicator(nowPlaying);
     spinner->setObjectName(QStringLiteral("progressIndicator"));

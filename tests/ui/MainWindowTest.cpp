@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindow)
     QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(300, 60));
     EXPECT_EQ(window.pos(), start + QPoint(60, 40));
 
-    QWidget* title = element("txtSongName");
+    QWidget* title = element("windowTitle");
     const QPoint onTitle = title->mapTo(&window, title->rect().center());
     QTest::mousePress(&window, Qt::LeftButton, {}, onTitle);
     QTest::mouseMove(&window, onTitle + QPoint(-20, 10));
@@ -299,7 +299,7 @@ void reportPosition(Controls& controls, double position, double duration, const 
 }
 
 const PlaybackState playbackStates[] = {
-    {"after-launch", [](Controls&, AppDelegate&) {}, false, false, "pauseBtn", "pause", false, false, true,
+    {"after-launch", [](Controls&, AppDelegate&) {}, false, false, "pauseBtn", "pause", false, false, false,
      false},
     {"starting", [](Controls& controls, AppDelegate&) { startItem(controls); }, true, true, "pauseBtn",
      "pause", true, true, false, true},
@@ -368,6 +368,7 @@ TEST_P(PlaybackStateTest, TheWindowShowsTheControlStates)
     EXPECT_EQ(element<SpinningIndicator>("progressIndicator")->isAnimating(), state.indicatorVisible);
     EXPECT_DOUBLE_EQ(element<PlaySlider>("playSlider")->valueSeconds(), controls.playSlider.doubleValue());
     EXPECT_EQ(element<ElidedLabel>("txtDuration")->text(), controls.txtDuration.text());
+    EXPECT_EQ(element("idleHint")->isVisible(), !state.titleVisible && !state.indicatorVisible);
     saveScreenshot(window, QStringLiteral("state-%1").arg(QLatin1String(state.name)));
 }
 
