@@ -38,6 +38,7 @@ constexpr int headerHeight = 72;
 constexpr int middleHeight = DropAreaView::designHeight;
 constexpr int sideMargin = 40;
 constexpr int listMargin = 20;
+constexpr int playerWidth = MainWindow::windowWidth - 2 * sideMargin;
 
 // Applies the control's state to the widget now and at every change.
 template <typename Apply>
@@ -234,18 +235,31 @@ QWidget* MainWindow::makePlayer()
     boxLayout->addWidget(viewPlayer);
     boxLayout->addStretch();
 
-    // What is playing, or the spinner while it starts; both in the same place, so that the
-    // controls below never move.
-    auto* nowPlaying = new QWidget(viewPlayer);
-    const int nowPlayingWidth = windowWidth - 2 * sideMargin;
-    nowPlaying->setFixedSize(nowPlayingWidth, 48);
+    auto* layout = new QVBoxLayout(viewPlayer);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(makeNowPlaying(viewPlayer));
+    layout->addSpacing(12);
+    layout->addLayout(makePosition(viewPlayer));
+    layout->addSpacing(2);
+    layout->addLayout(makeTransport(viewPlayer));
+    makeAuthBox(boxPlayer);
+    return boxPlayer;
+}
+
+// What is playing, or the spinner while it starts, or a word on what to do: all in one place,
+// so that the controls below never move.
+QWidget* MainWindow::makeNowPlaying(QWidget* parent)
+{
+    auto* nowPlaying = new QWidget(parent);
+    nowPlaying->setFixedSize(playerWidth, 48);
     ElidedLabel* songName = makeLabel("txtSongName", 17, true, 255, nowPlaying);
     songName->setAlignment(Qt::AlignCenter);
-    songName->setGeometry(0, 0, nowPlayingWidth, 24);
+    songName->setGeometry(0, 0, playerWidth, 24);
     bindLabel(m_controls.txtSongName, songName);
     ElidedLabel* albumName = makeLabel("txtAlbumName", 12, false, 210, nowPlaying);
     albumName->setAlignment(Qt::AlignCenter);
-    albumName->setGeometry(0, 27, nowPlayingWidth, 18);
+    albumName->setGeometry(0, 27, playerWidth, 18);
     bindLabel(m_controls.txtAlbumName, albumName);
 
     // While neither a title nor the spinner shows, a word on what to do.
@@ -255,11 +269,11 @@ QWidget* MainWindow::makePlayer()
     ElidedLabel* idleTitle = makeLabel("idleTitle", 16, true, 150, idle);
     idleTitle->setAlignment(Qt::AlignCenter);
     idleTitle->setText(QStringLiteral("Nothing playing"));
-    idleTitle->setGeometry(0, 0, nowPlayingWidth, 24);
+    idleTitle->setGeometry(0, 0, playerWidth, 24);
     ElidedLabel* idleDetail = makeLabel("idleDetail", 12, false, 150, idle);
     idleDetail->setAlignment(Qt::AlignCenter);
     idleDetail->setText(QStringLiteral("Click an item of the playlist to play it on your Apple TV"));
-    idleDetail->setGeometry(0, 27, nowPlayingWidth, 18);
+    idleDetail->setGeometry(0, 27, playerWidth, 18);
     const auto updateIdle = [this, idle] {
         const bool titleShown =
             !m_controls.txtSongName.isHidden() && !m_controls.txtSongName.text().isEmpty();
@@ -279,11 +293,16 @@ QWidget* MainWindow::makePlayer()
                                                        : control.text());
     });
     const int startingWidth = startingInfo->fontMetrics().horizontalAdvance(startingInfo->text()) + 4;
-    const int startingLeft = (nowPlayingWidth - startingWidth + 30) / 2;
+    const int startingLeft = (playerWidth - startingWidth + 30) / 2;
     spinner->setGeometry(startingLeft - 30, 12, 20, 20);
     startingInfo->setGeometry(startingLeft, 10, startingWidth, 24);
 
-    m_slider = new PlaySlider(viewPlayer);
+    return nowPlaying;
+}
+
+QLayout* MainWindow::makePosition(QWidget* parent)
+{
+    m_slider = new PlaySlider(parent);
     m_slider->setObjectName(QStringLiteral("playSlider"));
     m_slider->setFixedHeight(20);
     follow(m_controls.playSlider, m_slider, [this] {
@@ -298,9 +317,9 @@ QWidget* MainWindow::makePlayer()
     });
     connect(m_slider, &PlaySlider::sliderReleased, this, &MainWindow::seekToSlider);
 
-    ElidedLabel* currentPosition = makeLabel("txtCurrentPosition", 11, false, 200, viewPlayer);
+    ElidedLabel* currentPosition = makeLabel("txtCurrentPosition", 11, false, 200, parent);
     bindLabel(m_controls.txtCurrentPosition, currentPosition);
-    ElidedLabel* totalTime = makeLabel("txtTotalTime", 11, false, 200, viewPlayer);
+    ElidedLabel* totalTime = makeLabel("txtTotalTime", 11, false, 200, parent);
     totalTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     bindLabel(m_controls.txtTotalTime, totalTime);
     auto* times = new QHBoxLayout;
@@ -308,7 +327,17 @@ QWidget* MainWindow::makePlayer()
     times->addWidget(currentPosition);
     times->addStretch();
     times->addWidget(totalTime);
+    auto* position = new QVBoxLayout;
+    position->setContentsMargins(0, 0, 0, 0);
+    position->setSpacing(0);
+    position->addWidget(m_slider);
+    position->addLayout(times);
 
+    return position;
+}
+
+QLayout* MainWindow::makeTransport(QWidget* parent)
+{
     ImageButton* stop = makeButton("btnPlay", QStringLiteral("stopBtn"), QStringLiteral("Stop"), 40);
     bindButton(m_controls.btnPlay, stop);
     connect(stop, &ImageButton::clicked, &m_controller, &AppDelegate::play);
@@ -333,13 +362,13 @@ QWidget* MainWindow::makePlayer()
     // The stop button on the left and the time on the right, in boxes of one width, keep the
     // transport in the middle.
     constexpr int sideBoxWidth = 100;
-    auto* stopBox = new QWidget(viewPlayer);
+    auto* stopBox = new QWidget(parent);
     stopBox->setFixedWidth(sideBoxWidth);
     auto* stopLayout = new QHBoxLayout(stopBox);
     stopLayout->setContentsMargins(0, 0, 0, 0);
     stopLayout->addWidget(stop);
     stopLayout->addStretch();
-    ElidedLabel* duration = makeLabel("txtDuration", 12, false, 225, viewPlayer);
+    ElidedLabel* duration = makeLabel("txtDuration", 12, false, 225, parent);
     duration->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     duration->setPlaceholderText(QStringLiteral("--:-- / --:--"));
     duration->setFixedWidth(sideBoxWidth);
@@ -356,18 +385,13 @@ QWidget* MainWindow::makePlayer()
     transport->addStretch();
     transport->addWidget(duration);
 
-    auto* layout = new QVBoxLayout(viewPlayer);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(nowPlaying);
-    layout->addSpacing(12);
-    layout->addWidget(m_slider);
-    layout->addLayout(times);
-    layout->addSpacing(2);
-    layout->addLayout(transport);
+    return transport;
+}
 
-    // The password box of the player area; the panel asks for passwords instead.
-    auto* authBox = new QFrame(boxPlayer);
+// The password box of the player area; the entry panel asks for passwords instead.
+void MainWindow::makeAuthBox(QWidget* parent)
+{
+    auto* authBox = new QFrame(parent);
     authBox->setObjectName(QStringLiteral("authBox"));
     auto* authView = new QWidget(authBox);
     authView->setObjectName(QStringLiteral("authView"));
@@ -377,15 +401,14 @@ QWidget* MainWindow::makePlayer()
     password->setPlaceholderText(QStringLiteral("Password"));
     auto* authLayout = new QVBoxLayout(authView);
     authLayout->addWidget(password);
-    authBox->setGeometry(sideMargin, 16, nowPlayingWidth, 48);
-    authView->setGeometry(0, 0, nowPlayingWidth, 48);
+    authBox->setGeometry(sideMargin, 16, playerWidth, 48);
+    authView->setGeometry(0, 0, playerWidth, 48);
     bindVisible(m_controls.authBox, authBox);
     bindVisible(m_controls.authView, authView);
     follow(m_controls.txtPassword, password, [this, password] {
         password->setVisible(!m_controls.txtPassword.isHidden());
         password->setText(m_controls.txtPassword.text());
     });
-    return boxPlayer;
 }
 
 void MainWindow::bindWindow()

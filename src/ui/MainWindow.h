@@ -14,6 +14,7 @@ class PlayListTable;
 class PlaySlider;
 class Popover;
 class QLabel;
+class QLayout;
 class QMenu;
 struct DeviceMenu;
 
@@ -47,6 +48,10 @@ private:
     QWidget* makeHeader();
     QWidget* makeMiddle();
     QWidget* makePlayer();
+    QWidget* makeNowPlaying(QWidget* parent);
+    QLayout* makePosition(QWidget* parent);
+    QLayout* makeTransport(QWidget* parent);
+    void makeAuthBox(QWidget* parent);
     void bindWindow();
     void addShortcuts();
     void applyAppearance();
