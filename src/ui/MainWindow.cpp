@@ -272,15 +272,18 @@ QWidget* MainWindow::makeNowPlaying(QWidget* parent)
     idleTitle->setGeometry(0, 0, playerWidth, 24);
     ElidedLabel* idleDetail = makeLabel("idleDetail", 12, false, 150, idle);
     idleDetail->setAlignment(Qt::AlignCenter);
-    idleDetail->setText(QStringLiteral("Click an item of the playlist to play it on your Apple TV"));
     idleDetail->setGeometry(0, 27, playerWidth, 18);
-    const auto updateIdle = [this, idle] {
+    const auto updateIdle = [this, idle, idleDetail] {
         const bool titleShown =
             !m_controls.txtSongName.isHidden() && !m_controls.txtSongName.text().isEmpty();
         idle->setVisible(!titleShown && m_controls.progressIndicator.isHidden());
+        idleDetail->setText(m_controls.imgDropView.isHidden()
+                                ? QStringLiteral("Click an item of the playlist to play it on your Apple TV")
+                                : QStringLiteral("Add audio and video files to the playlist to play them"));
     };
     follow(m_controls.txtSongName, idle, updateIdle);
     connect(&m_controls.progressIndicator, &Control::changed, idle, updateIdle);
+    connect(&m_controls.imgDropView, &Control::changed, idle, updateIdle);
 
     auto* spinner = new SpinningIndicator(nowPlaying);
     spinner->setObjectName(QStringLiteral("progressIndicator"));
