@@ -163,6 +163,22 @@ TEST_F(PlaylistViewTest, TenThousandRowsScrollOnAHandfulOfCells)
     EXPECT_EQ(cell->deleteTag(), 9999);
 }
 
+// A new playing row out of view is brought into view; the user's scrolling is kept while the
+// playing row stays the same.
+TEST_F(PlaylistViewTest, NewPlayingRowIsBroughtIntoView)
+{
+    showItems(numberedItems(40));
+    ASSERT_EQ(table()->cellForRow(30), nullptr);
+    controller.setCurrentlyPlayingSongID(30);
+    controls.reloadTable();
+    ASSERT_NE(table()->cellForRow(30), nullptr);
+    EXPECT_TRUE(table()->cellForRow(30)->imgCurrentPlaying->isVisible());
+
+    table()->verticalScrollBar()->setValue(0);
+    controls.reloadTable();
+    EXPECT_EQ(table()->cellForRow(30), nullptr);
+}
+
 // A click hands the row to the controller (which, with no Apple TV found, says so and pauses
 // the table for 3 seconds), and the row looks afterwards as it looked before.
 TEST_F(PlaylistViewTest, ClickOnARowReachesTheControllerAndLeavesNoSelection)
