@@ -3,12 +3,24 @@
 #include "airplay/ClientManagerDelegate.h"
 #include "airplay/DeviceConnection.h"
 #include "airplay/ResponseDispatcher.h"
+#include "airplay/ServiceBrowser.h"
 #include "diagnostics/SystemLog.h"
 
 #include <QNetworkInterface>
 #include <QStringList>
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// The limit on resolving a service chosen from the device menu.
+constexpr std::chrono::milliseconds menuResolutionLimit = 2000ms;
+
+// A service as the log shows it: before resolution only its name is known.
+QString serviceText(const ServiceRecord& service)
+{
+    return service.port == 0 ? QStringLiteral("\"%1\"").arg(service.name) : service.description();
+}
 
 QString hostAddresses()
 {
@@ -34,6 +46,17 @@ ClientManager::~ClientManager()
 
 void ClientManager::awakeFromNib(ClientManagerDelegate* appDel)
 {
+    m_arrServices.clear();
+    m_browser = std::make_unique<ServiceBrowser>();
+    QObject::connect(m_browser.get(), &ServiceBrowser::didFindService, this,
+                     &ClientManager::netServiceBrowserDidFindService);
+    QObject::connect(m_browser.get(), &ServiceBrowser::didRemoveService, this,
+                     &ClientManager::netServiceBrowserDidRemoveService);
+    QObject::connect(m_browser.get(), &ServiceBrowser::didResolveAddress, this,
+                     &ClientManager::netServiceDidResolveAddress);
+    QObject::connect(m_browser.get(), &ServiceBrowser::didNotResolve, this,
+                     &ClientManager::netServiceDidNotResolve);
+
     m_appDel = appDel;
     delete m_dispatcher;
     m_dispatcher = new ResponseDispatcher(*appDel, [this](const QByteArray& data) { sendRawData(data); }, this);
@@ -41,6 +64,126 @@ void ClientManager::awakeFromNib(ClientManagerDelegate* appDel)
     m_connectedService.reset();
     m_isConnected = false;
     m_isReady = false;
+
+    search();
+}
+
+void ClientManager::search()
+{
+    m_browser->searchForServices(QStringLiteral("_airplay._tcp"), QStringLiteral("local."));
+}
+
+void ClientManager::netServiceBrowserDidFindService(const ServiceRecord& service, bool moreComing)
+{
+    systemLog(QStringLiteral("%1: Added service: %2").arg(Q_FUNC_INFO, serviceText(service)));
+    m_arrServices.append(service);
+    if (moreComing || m_connectedService) {
+        return;
+    }
+    if (!m_observingSelection) {
+        m_observingSelection = true;
+        QObject::connect(&m_servicesController, &ServicesController::selectionIndexesChanged, this,
+                         &ClientManager::connect);
+    }
+    const DeviceMenu menu = deviceMenu();
+    m_appDel->setAirplayDevices(menu);
+    connectToService(menu.items.at(1));
+    m_servicesController.setSelectionIndex(0);
+}
+
+void ClientManager::netServiceBrowserDidRemoveService(const ServiceRecord& service, bool)
+{
+    systemLog(QStringLiteral("%1: Removed service: %2").arg(Q_FUNC_INFO, serviceText(service)));
+    m_arrServices.removeAll(service);
+    m_servicesController.removeObject(service);
+    if (m_connectedService && *m_connectedService == service) {
+        m_isConnected = false;
+        m_isReady = false;
+    }
+}
+
+void ClientManager::connectToService(const DeviceMenuItem& menuItem)
+{
+    if (menuItem.tag < 0 || menuItem.tag >= m_arrServices.size()) {
+        systemLog(QStringLiteral("%1: \"%2\" (tag %3) names no service any more: %4 service(s) are known")
+                      .arg(Q_FUNC_INFO, menuItem.title)
+                      .arg(menuItem.tag)
+                      .arg(m_arrServices.size()));
+        return;
+    }
+    disconnectFromDevice();
+    resolve(m_arrServices.at(menuItem.tag), menuResolutionLimit);
+    if (DeviceMenu* menu = m_appDel->airplayDevices()) {
+        menu->setChosenItem(menuItem.tag);
+    }
+}
+
+void ClientManager::connect()
+{
+    disconnectFromDevice();
+    const QList<ServiceRecord> selected = m_servicesController.selectedObjects();
+    if (!selected.isEmpty()) {
+        resolve(selected.last(), 0ms);
+    }
+}
+
+void ClientManager::netServiceDidNotResolve(const ServiceRecord&, const QString& error)
+{
+    const QString line = QStringLiteral("%1: Could not resolve: %2").arg(Q_FUNC_INFO, error);
+    systemLog(line);
+    m_appDel->addToLog(line);
+}
+
+void ClientManager::addDevice(const ServiceRecord& device)
+{
+    qsizetype index = m_arrServices.indexOf(device);
+    if (index < 0) {
+        systemLog(QStringLiteral("%1: Added service: %2").arg(Q_FUNC_INFO, device.description()));
+        m_arrServices.append(device);
+        index = m_arrServices.size() - 1;
+    }
+    const DeviceMenu menu = deviceMenu();
+    m_appDel->setAirplayDevices(menu);
+    connectToService(menu.items.at(1 + index));
+}
+
+bool ClientManager::isDiscoveryAvailable() const
+{
+    return m_browser && m_browser->isDaemonReachable();
+}
+
+DeviceMenu ClientManager::deviceMenu()
+{
+    DeviceMenu menu;
+    DeviceMenuItem heading;
+    heading.title = QStringLiteral("AirPlay to:");
+    heading.enabled = false;
+    heading.tag = DeviceMenu::informationTag;
+    menu.items.append(heading);
+    const QPointer<ClientManager> self(this);
+    for (qsizetype i = 0; i < m_arrServices.size(); ++i) {
+        DeviceMenuItem item;
+        item.title = m_arrServices.at(i).name;
+        item.tag = static_cast<int>(i);
+        item.action = [self](const DeviceMenuItem& chosen) {
+            if (self) {
+                self->connectToService(chosen);
+            }
+        };
+        menu.items.append(item);
+    }
+    return menu;
+}
+
+// A device given by its address needs no resolution: it is connected at once.
+void ClientManager::resolve(const ServiceRecord& service, std::chrono::milliseconds limit)
+{
+    if (!service.address.isEmpty()) {
+        m_browser->cancelResolution();
+        netServiceDidResolveAddress(service);
+        return;
+    }
+    m_browser->resolve(service, limit);
 }
 
 void ClientManager::sendRawData(const QByteArray& data)
@@ -92,10 +235,11 @@ void ClientManager::openConnection(const ServiceRecord& service, const char* ope
         m_socket->hold();
     }
     DeviceConnection* socket = m_socket;
-    connect(socket, &DeviceConnection::connected, this,
-            [this, socket](const QString& host, quint16 port) { onSocketDidConnectToHost(socket, host, port); });
-    connect(socket, &DeviceConnection::responseReceived, this,
-            [this](const QByteArray& data) { onSocketDidReadData(data, 1); });
+    QObject::connect(
+        socket, &DeviceConnection::connected, this,
+        [this, socket](const QString& host, quint16 port) { onSocketDidConnectToHost(socket, host, port); });
+    QObject::connect(socket, &DeviceConnection::responseReceived, this,
+                     [this](const QByteArray& data) { onSocketDidReadData(data, 1); });
 
     m_appDel->setHost(service.hostName);
     m_appDel->setPort(service.port);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "airplay/DeviceMenu.h"
 #include "airplay/ServiceRecord.h"
+#include "airplay/ServicesController.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -8,15 +10,19 @@
 #include <QObject>
 #include <QPointer>
 
+#include <chrono>
+#include <memory>
 #include <optional>
 
 class ClientManagerDelegate;
 class DeviceConnection;
 class ResponseDispatcher;
+class ServiceBrowser;
 
-// Owns the one control connection to the chosen Apple TV: opens it when a service has been
-// resolved, writes every request onto it, hands every answer to the response dispatcher, and
-// signals test() (the "Test" notification) each time a connection opens.
+// Finds the Apple TVs on the network and owns the one control connection to the chosen one:
+// builds the device menu, resolves the chosen service and opens the connection to it, writes
+// every request onto it, hands every answer to the response dispatcher, and signals test()
+// (the "Test" notification) each time a connection opens.
 class ClientManager : public QObject
 {
     Q_OBJECT
@@ -25,8 +31,30 @@ public:
     explicit ClientManager(QObject* parent = nullptr);
     ~ClientManager() override;
 
-    // Start-up: takes the application's controller and clears the connection state.
+    // Start-up: takes the application's controller, clears the connection state and starts
+    // browsing for Apple TVs.
     void awakeFromNib(ClientManagerDelegate* appDel);
+
+    // Discovery. Every Apple TV reported found stands in arrServices(), in order of
+    // reporting; at the end of a batch, while none is connected, the device menu is built
+    // anew and the first one is connected.
+    void search();
+    void netServiceBrowserDidFindService(const ServiceRecord& service, bool moreComing);
+    void netServiceBrowserDidRemoveService(const ServiceRecord& service, bool moreComing);
+    // Connects to the service at the position of the item's tag in arrServices(), resolving
+    // it within 2 s; an item whose tag is no longer a position there does nothing.
+    void connectToService(const DeviceMenuItem& menuItem);
+    // Connects to the service selected last in servicesController(), with no time limit.
+    void connect();
+    void netServiceDidNotResolve(const ServiceRecord& service, const QString& error);
+
+    // An Apple TV given by its address (a record with the address set): it stands in
+    // arrServices() once, is shown in the device menu, and is connected at once.
+    void addDevice(const ServiceRecord& device);
+
+    ServicesController& servicesController() { return m_servicesController; }
+    // Whether discovery works: the Avahi daemon can be reached.
+    bool isDiscoveryAvailable() const;
 
     // Writes a request and awaits one answer. When the connection has closed, it is opened
     // again to the last resolved Apple TV first; with no Apple TV resolved the request is
@@ -73,6 +101,8 @@ signals:
 private:
     void openConnection(const ServiceRecord& service, const char* operation);
     void dropSocket();
+    DeviceMenu deviceMenu();
+    void resolve(const ServiceRecord& service, std::chrono::milliseconds limit);
 
     ClientManagerDelegate* m_appDel = nullptr;
     ResponseDispatcher* m_dispatcher = nullptr;
@@ -83,4 +113,8 @@ private:
     bool m_isReady = false;
     int m_holds = 0;
     std::chrono::milliseconds m_connectionLimit;
+
+    std::unique_ptr<ServiceBrowser> m_browser;
+    ServicesController m_servicesController;
+    bool m_observingSelection = false;
 };

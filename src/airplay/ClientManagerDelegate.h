@@ -1,5 +1,7 @@
 #pragma once
 
+#include "airplay/DeviceMenu.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -44,4 +46,10 @@ public:
     virtual void showAlert(const QString& informativeText) = 0;
 
     virtual void addToLog(const QString& text) = 0;
+
+    // The device menu (`airplayDevices`), none until one is made: discovery builds it and
+    // marks the chosen device, the controller shows it. A controller that shows no menu
+    // keeps none.
+    virtual DeviceMenu* airplayDevices() { return nullptr; }
+    virtual void setAirplayDevices(const DeviceMenu&) {}
 };
