@@ -76,6 +76,9 @@ int main(int argc, char* argv[])
     QObject::connect(&singleInstance, &SingleInstance::namesHandedOver, &appDelegate, openNames);
 
     QTimer::singleShot(0, &appDelegate, &AppDelegate::applicationDidFinishLaunching);
+    if (!commandLine.device.isEmpty()) {
+        QTimer::singleShot(0, &appDelegate, [&] { appDelegate.connectToDeviceAddress(commandLine.device); });
+    }
     QTimer::singleShot(0, &appDelegate, [&] {
         openNames(namesToOpen);
         singleInstance.listen();

@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 class ClientManager;
 class Controls;
@@ -140,6 +141,22 @@ public:
     void addToLog(const QString& text) override;
     void showAlert(const QString& informativeText) override;
 
+    // Discovery and the device menu.
+    DeviceMenu* airplayDevices() override;
+    void setAirplayDevices(const DeviceMenu& menu) override;
+    // The device button's action: pops up the device menu (the placeholder while no Apple TV
+    // has been found), with what else the button offers.
+    void openAirplayMenu();
+    // The menu item "Connect to address…": asks for an address and connects to it.
+    void connectToAddress();
+    // Connects to the Apple TV at this "host:port"; a text that is no address is refused
+    // with an alert that says why.
+    void connectToDeviceAddress(const QString& text);
+
+signals:
+    // Discovery and the device menu: the window pops this menu up at the device button.
+    void popUpDeviceMenu(const DeviceMenu& menu);
+
 private:
     void restoreBookmarkAccess();
     void applyListLayout();
@@ -178,4 +195,7 @@ private:
     // The playlist store and media import.
     std::unique_ptr<PlaylistStore> m_playlistStore;
     std::unique_ptr<MediaImporter> m_mediaImporter;
+
+    // Discovery and the device menu.
+    std::optional<DeviceMenu> m_airplayDevices;
 };
