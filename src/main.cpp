@@ -62,10 +62,11 @@ int main(int argc, char* argv[])
 
     TerminationSignals terminationSignals;
     Controls controls;
-    MainWindow window(controls);
-    DialogPrompter prompter(&window);
+    DialogPrompter prompter;
     ClientManager clientManager;
     AppDelegate appDelegate(controls, prompter, clientManager);
+    MainWindow window(appDelegate);
+    prompter.setWindow(&window);
     clientManager.awakeFromNib(&appDelegate);
     SingleInstance singleInstance;
     const auto openNames = [&appDelegate](const QStringList& names) {
