@@ -213,6 +213,20 @@ QWidget* MainWindow::makeMiddle()
     m_dropHighlight->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_dropHighlight->hide();
 
+    // Below a short playlist, where the rows leave room: how to add more.
+    auto* moreHint =
+        new QLabel(QStringLiteral("Drop more files on the window, or press Ctrl+O, to add them"), middle);
+    moreHint->setObjectName(QStringLiteral("moreFilesHint"));
+    moreHint->setAlignment(Qt::AlignCenter);
+    setTextStyle(moreHint, 12, false, 130);
+    moreHint->setGeometry(listMargin, middleHeight - 40, windowWidth - 2 * listMargin, 24);
+    const auto updateMoreHint = [this, moreHint] {
+        const qint64 rowsHeight = m_controller.numberOfRowsInTableView() * playCell::rowHeight;
+        moreHint->setVisible(!m_controls.scrollMusic.isHidden() && rowsHeight <= moreHint->y() - 8);
+    };
+    follow(m_controls.scrollMusic, moreHint, updateMoreHint);
+    connect(&m_controls, &Controls::tableReloaded, moreHint, updateMoreHint);
+
     m_importProgress = new ImportProgressView(middle);
     m_importProgress->setGeometry(60, middleHeight - 52, windowWidth - 120, 36);
     MediaImporter& importer = m_controller.mediaImporter();

@@ -224,10 +224,12 @@ TEST_F(PlaylistViewTest, DeletingTheLastItemBringsBackTheDropArea)
             QStringLiteral("10"));
     launch();
     ASSERT_TRUE(element("scrollMusic")->isVisible());
+    EXPECT_TRUE(element("moreFilesHint")->isVisible()) << "one row leaves room for the hint";
     QTest::mouseClick(table()->cellForRow(0)->btnDelete, Qt::LeftButton);
     EXPECT_EQ(table()->numberOfRows(), 0);
     EXPECT_FALSE(element("scrollMusic")->isVisible());
     EXPECT_TRUE(element("imgDropView")->isVisible());
+    EXPECT_FALSE(element("moreFilesHint")->isVisible());
 }
 
 } // namespace
