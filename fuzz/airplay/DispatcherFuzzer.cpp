@@ -37,6 +37,7 @@ public:
     void openPinEnter() override {}
     void showAlert(const QString&) override {}
     void addToLog(const QString&) override {}
+    void connectionFailed(const QString&, const QString&) override {}
 
     QString m_commandType;
     QString m_nonce;

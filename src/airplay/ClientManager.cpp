@@ -186,10 +186,13 @@ void ClientManager::resolve(const ServiceRecord& service, std::chrono::milliseco
     m_browser->resolve(service, limit);
 }
 
-void ClientManager::sendRawData(const QByteArray& data)
+void ClientManager::sendRawData(const QByteArray& data, std::function<void(const QByteArray* answer)> answered)
 {
     if (!m_socket) {
         systemLog(QStringLiteral("No Apple TV is connected; a request of %1 bytes was not sent").arg(data.size()));
+        if (answered) {
+            answered(nullptr);
+        }
         return;
     }
     if (m_socket->isClosed() && m_connectedService) {
@@ -198,7 +201,7 @@ void ClientManager::sendRawData(const QByteArray& data)
         openConnection(*m_connectedService, Q_FUNC_INFO);
     }
     m_isReady = false;
-    m_socket->write(data);
+    m_socket->write(data, std::move(answered));
 }
 
 void ClientManager::disconnectFromDevice()
@@ -240,6 +243,9 @@ void ClientManager::openConnection(const ServiceRecord& service, const char* ope
         [this, socket](const QString& host, quint16 port) { onSocketDidConnectToHost(socket, host, port); });
     QObject::connect(socket, &DeviceConnection::responseReceived, this,
                      [this](const QByteArray& data) { onSocketDidReadData(data, 1); });
+    QObject::connect(socket, &DeviceConnection::failedToOpen, this, [this, service](const QString& reason) {
+        m_appDel->connectionFailed(service.name, reason);
+    });
 
     m_appDel->setHost(service.hostName);
     m_appDel->setPort(service.port);
@@ -268,6 +274,20 @@ void ClientManager::onSocketDidConnectToHost(DeviceConnection* socket, const QSt
 void ClientManager::onSocketDidReadData(const QByteArray& data, long)
 {
     m_dispatcher->dispatch(data);
+}
+
+void ClientManager::reopenConnection()
+{
+    if (m_connectedService && (!m_socket || m_socket->isClosed())) {
+        systemLog(QStringLiteral("The connection to %1 has closed; opening it again")
+                      .arg(m_connectedService->description()));
+        openConnection(*m_connectedService, Q_FUNC_INFO);
+    }
+}
+
+bool ClientManager::isConnectionOpen() const
+{
+    return m_socket && m_socket->isOpen();
 }
 
 QHostAddress ClientManager::localAddress() const

@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -59,7 +60,15 @@ public:
     // Writes a request and awaits one answer. When the connection has closed, it is opened
     // again to the last resolved Apple TV first; with no Apple TV resolved the request is
     // dropped (and logged).
-    void sendRawData(const QByteArray& data);
+    // The handler, if any, is given this request's own answer before it is dispatched, or
+    // null when the connection closed first.
+    void sendRawData(const QByteArray& data, std::function<void(const QByteArray* answer)> answered = {});
+
+    // Whether the control connection is open now (not still opening, not closed).
+    bool isConnectionOpen() const;
+
+    // Opens the connection to the last resolved Apple TV again when it has closed.
+    void reopenConnection();
 
     // Forgets the current Apple TV and closes its connection.
     void disconnectFromDevice();

@@ -47,6 +47,9 @@ public:
 
     virtual void addToLog(const QString& text) = 0;
 
+    // The connection to this Apple TV could not be opened.
+    virtual void connectionFailed(const QString& device, const QString& reason) = 0;
+
     // The device menu (`airplayDevices`), none until one is made: discovery builds it and
     // marks the chosen device, the controller shows it. A controller that shows no menu
     // keeps none.

@@ -30,8 +30,10 @@ QString urlPath(const QString& escapedPath, const QString& escapedHome)
 
 } // namespace
 
-const QString ContentHelper::userAgent =
-    QStringLiteral("iTunes/12.7 (Macintosh; Intel Mac OS X 10.13.1) AppleWebKit/535.18.5");
+QString ContentHelper::userAgent()
+{
+    return QStringLiteral("iTunes/12.7 (Macintosh; Intel Mac OS X 10.13.1) AppleWebKit/535.18.5");
+}
 
 QString ContentHelper::contentForLocalFile(const QString& escapedPath, const QString& address, quint64 port,
                                            const QString& hostPort, const QString& homeDirectory,
@@ -64,7 +66,7 @@ QString ContentHelper::contentForStop()
 
 QString ContentHelper::prepareCommand(const QString& requestLine, const QString& body)
 {
-    return logged(requestLine + QStringLiteral("User-Agent: ") + userAgent + QStringLiteral("\r\n")
+    return logged(requestLine + QStringLiteral("User-Agent: ") + userAgent() + QStringLiteral("\r\n")
                   + QStringLiteral("Content-Length: %1\r\n").arg(body.toUtf8().size())
                   + QStringLiteral("Content-Type: text/parameters\r\n\r\n") + body);
 }

@@ -39,5 +39,6 @@ public:
     // "-", ".", "_", "~" and "/".
     static QString escapePath(const QString& path);
 
-    static const QString userAgent;
+    // The User-Agent of the playback commands, the progress request and the seek.
+    static QString userAgent();
 };

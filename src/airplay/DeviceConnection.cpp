@@ -4,8 +4,7 @@
 
 #include <QPointer>
 
-DeviceConnection::DeviceConnection(QObject* parent)
-    : QObject(parent)
+DeviceConnection::DeviceConnection(QObject* parent) : QObject(parent)
 {
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &DeviceConnection::onDeadline);
@@ -29,15 +28,18 @@ void DeviceConnection::connectToHost(const QString& host, quint16 port)
     m_socket.connectToHost(host, port);
 }
 
-void DeviceConnection::write(const QByteArray& request)
+void DeviceConnection::write(const QByteArray& request, AnswerHandler answered)
 {
     if (m_closed) {
         systemLog(QStringLiteral("Connection to %1 is closed; request of %2 bytes not sent")
                       .arg(m_peer)
                       .arg(request.size()));
+        if (answered) {
+            answered(nullptr);
+        }
         return;
     }
-    m_unwritten.append(request);
+    m_unwritten.append({request, std::move(answered)});
     flushWrites();
 }
 
@@ -58,8 +60,8 @@ void DeviceConnection::shutDown()
 {
     m_closed = true;
     m_deadline.stop();
-    m_unwritten.clear();
     m_socket.abort();
+    abandonRequests();
 }
 
 void DeviceConnection::resume()
@@ -99,8 +101,9 @@ void DeviceConnection::flushWrites()
         return;
     }
     while (!m_unwritten.isEmpty()) {
-        m_socket.write(m_unwritten.takeFirst());
-        ++m_awaitedAnswers;
+        Request request = m_unwritten.takeFirst();
+        m_socket.write(request.bytes);
+        m_awaiting.append(std::move(request.answered));
     }
     armDeadline();
 }
@@ -119,10 +122,14 @@ void DeviceConnection::deliverResponses()
         if (!response) {
             break;
         }
-        if (m_awaitedAnswers > 0) {
-            --m_awaitedAnswers;
-        }
+        const AnswerHandler answered = m_awaiting.isEmpty() ? AnswerHandler() : m_awaiting.takeFirst();
         armDeadline();
+        if (answered) {
+            answered(&*response);
+            if (!self) {
+                return;
+            }
+        }
         emit responseReceived(*response);
         if (!self) {
             return;
@@ -140,7 +147,7 @@ void DeviceConnection::onBytesWritten()
 
 void DeviceConnection::armDeadline()
 {
-    if (m_holds == 0 && !m_closed && (m_socket.bytesToWrite() > 0 || m_awaitedAnswers > 0)) {
+    if (m_holds == 0 && !m_closed && (m_socket.bytesToWrite() > 0 || !m_awaiting.isEmpty())) {
         m_deadline.start(m_limit);
     } else {
         m_deadline.stop();
@@ -164,7 +171,13 @@ void DeviceConnection::onSocketError(QAbstractSocket::SocketError error)
             return;
         }
     }
-    closeWithReason(m_socket.errorString());
+    const QString reason = m_socket.errorString();
+    const bool neverOpened = !m_open && !m_closed;
+    QPointer self(this);
+    closeWithReason(reason);
+    if (self && neverOpened) {
+        emit failedToOpen(reason);
+    }
 }
 
 void DeviceConnection::closeWithReason(const QString& reason)
@@ -175,12 +188,29 @@ void DeviceConnection::closeWithReason(const QString& reason)
     m_closed = true;
     m_deadline.stop();
     systemLog(QStringLiteral("Connection to %1 closed: %2").arg(m_peer, reason));
-    if (!m_unwritten.isEmpty() || m_awaitedAnswers > 0) {
+    if (!m_unwritten.isEmpty() || !m_awaiting.isEmpty()) {
         systemLog(QStringLiteral("Connection to %1: %2 request(s) not sent, %3 answer(s) not received")
                       .arg(m_peer)
                       .arg(m_unwritten.size())
-                      .arg(m_awaitedAnswers));
+                      .arg(m_awaiting.size()));
+    }
+    m_socket.abort();
+    abandonRequests();
+}
+
+// Tells every request still waiting that its answer will not come. The handlers may send
+// again (on a new connection): the lists are emptied first.
+void DeviceConnection::abandonRequests()
+{
+    QList<AnswerHandler> handlers;
+    handlers.swap(m_awaiting);
+    for (Request& request : m_unwritten) {
+        handlers.append(std::move(request.answered));
     }
     m_unwritten.clear();
-    m_socket.abort();
+    for (const AnswerHandler& answered : handlers) {
+        if (answered) {
+            answered(nullptr);
+        }
+    }
 }

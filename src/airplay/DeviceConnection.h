@@ -2,13 +2,14 @@
 
 #include "airplay/ResponseFramer.h"
 
-#include <QByteArrayList>
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 
 // The one TCP connection to an Apple TV. Requests are written in order; each request awaits
 // one answer. The stream has one deadline: while a write is unfinished or an answer is
@@ -24,6 +25,9 @@ class DeviceConnection : public QObject
 public:
     static constexpr std::chrono::milliseconds limit{20000};
 
+    // Given the request's own answer, or null when the connection closed first.
+    using AnswerHandler = std::function<void(const QByteArray* answer)>;
+
     explicit DeviceConnection(QObject* parent = nullptr);
     ~DeviceConnection() override;
 
@@ -31,7 +35,9 @@ public:
     void connectToHost(const QString& host, quint16 port);
 
     // Writes the request once the connection is open and not held; one answer is awaited.
-    void write(const QByteArray& request);
+    // Answers are taken to come in the order of the requests; the handler, if any, is called
+    // before its answer is delivered.
+    void write(const QByteArray& request, AnswerHandler answered = {});
 
     void hold();
     void release();
@@ -40,6 +46,7 @@ public:
     void shutDown();
 
     bool isClosed() const { return m_closed; }
+    bool isOpen() const { return m_open && !m_closed; }
     QHostAddress localAddress() const { return m_socket.localAddress(); }
     QString peer() const { return m_peer; }
 
@@ -48,6 +55,8 @@ public:
 
 signals:
     void connected(const QString& host, quint16 port);
+    // The connection could not be opened at all.
+    void failedToOpen(const QString& reason);
     void responseReceived(const QByteArray& response);
 
 private:
@@ -61,16 +70,23 @@ private:
     void deliverResponses();
     void armDeadline();
     void closeWithReason(const QString& reason);
+    void abandonRequests();
+
+    struct Request
+    {
+        QByteArray bytes;
+        AnswerHandler answered;
+    };
 
     QTcpSocket m_socket;
     ResponseFramer m_framer;
     QTimer m_deadline;
     std::chrono::milliseconds m_limit = limit;
-    QByteArrayList m_unwritten;
+    QList<Request> m_unwritten;
+    QList<AnswerHandler> m_awaiting;
     QString m_peer;
     QString m_host;
     quint16 m_port = 0;
-    int m_awaitedAnswers = 0;
     int m_holds = 0;
     bool m_open = false;
     bool m_connectedUndelivered = false;

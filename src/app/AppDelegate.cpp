@@ -1,12 +1,15 @@
 #include "app/AppDelegate.h"
 
 #include "airplay/ClientManager.h"
+#include "airplay/ServicePublisher.h"
 #include "app/Controls.h"
 #include "app/Prompter.h"
 #include "crypto/RandomSource.h"
 #include "diagnostics/ConsoleLogger.h"
 #include "diagnostics/SystemLog.h"
 #include "pairing/PinPairing.h"
+#include "server/MediaServer.h"
+#include "server/PublishedFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -22,13 +25,12 @@ QString documentsDirectory()
 
 } // namespace
 
-AppDelegate::AppDelegate(Controls& controls, Prompter& prompter, ClientManager& clientManager, QObject* parent)
-    : QObject(parent)
-    , m_controls(controls)
-    , m_prompter(prompter)
-    , m_clientManager(clientManager)
-    , m_activityLog(documentsDirectory() + QStringLiteral("/textfile.txt"))
-    , m_pairing(std::make_unique<PinPairing>(*this, systemRandomSource()))
+AppDelegate::AppDelegate(Controls& controls, Prompter& prompter, ClientManager& clientManager,
+                         QObject* parent)
+    : QObject(parent), m_controls(controls), m_prompter(prompter), m_clientManager(clientManager),
+      m_activityLog(std::make_shared<ActivityLog>(documentsDirectory() + QStringLiteral("/textfile.txt"))),
+      m_pairing(std::make_unique<PinPairing>(*this, systemRandomSource())),
+      m_publishedFiles(std::make_shared<PublishedFiles>())
 {
     m_urlPanel.rollbackDelegate = this;
 }
@@ -73,7 +75,8 @@ void AppDelegate::applicationDidFinishLaunching()
 
     addConsoleLogger();
 
-    connect(&m_clientManager, &ClientManager::test, this, &AppDelegate::startLocalServer, Qt::UniqueConnection);
+    connect(&m_clientManager, &ClientManager::test, this, &AppDelegate::startLocalServer,
+            Qt::UniqueConnection);
 
     restoreBookmarkAccess();
 
@@ -133,13 +136,24 @@ void AppDelegate::togglePopover()
 
 void AppDelegate::addToLog(const QString& text)
 {
-    m_activityLog.addToLog(text);
+    m_activityLog->addToLog(text);
 }
 
 void AppDelegate::showAlert(const QString& informativeText)
 {
     const auto hold = m_clientManager.holdConnection();
     m_prompter.showAlert(informativeText);
+}
+
+void AppDelegate::connectionFailed(const QString& device, const QString& reason)
+{
+    m_itemAwaitingConnection = -1;
+    m_controls.progressIndicator.setHidden(true);
+    m_controls.lblStartingInfo.setHidden(true);
+    showAlert(QStringLiteral(
+                  "Orvanta cannot reach the Apple TV \u201c%1\u201d: %2. Choose it again from the device "
+                  "menu when it is back.")
+                  .arg(device, reason));
 }
 
 void AppDelegate::openPinEnter()

@@ -2,6 +2,7 @@
 
 #include "airplay/ClientManagerDelegate.h"
 #include "airplay/URLPanel.h"
+#include "app/PlayCellConfiguration.h"
 #include "diagnostics/ActivityLog.h"
 #include "library/MediaImporter.h"
 #include "library/Playlist.h"
@@ -10,6 +11,7 @@
 #include "pairing/PairingDelegate.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -20,6 +22,9 @@
 #include <optional>
 
 class ClientManager;
+class MediaServer;
+class PublishedFiles;
+class ServicePublisher;
 class Controls;
 class HttpRequestMessage;
 class PinPairing;
@@ -87,14 +92,29 @@ public:
     URLPanel& urlPanel() { return m_urlPanel; }
     UserDefaults& userDefaults() { return m_userDefaults; }
 
-    // The local media server; answers the "Test" signal of the client manager.
+    // The local media server; answers the "Test" signal of the client manager with a new
+    // server on a port the system chooses, which serves the files of the playlist.
     void startLocalServer();
+    // The address of this machine that media URLs carry: the one the Apple TV reaches us on.
+    QString getIPAddress() const;
+    // The media server's listening port; 0 while none runs.
+    quint16 mediaServerPort() const;
 
-    // Playback.
-    void stop();
-    void updateSongProgress(const QString& duration, const QString& location) override;
-    void GetPlayBackProcess() override;
+    // Playback: choosing a row, starting an item, the player's controls, stepping, and
+    // following the position.
+    bool tableViewShouldSelectRow(qint64 row);
     void StartPlayingMusic(qint64 index) override;
+    void stop();
+    void play();
+    void pause();
+    void Next();
+    void PlayNext();
+    void Previous();
+    void setPrevNextUI();
+    void GetPlayBackProcess() override;
+    void updateSongProgress(const QString& duration, const QString& location) override;
+    void seekPlayer();
+    static QString timeFormatted(qint32 totalSeconds);
 
     // The structured request path: builds a request, adds the device identifier, logs and
     // sends it.
@@ -137,9 +157,14 @@ public:
     // The window.
     void togglePopover();
 
+    // The playlist view.
+    qint64 numberOfRowsInTableView() const;
+    PlayCellConfiguration tableViewViewForRow(qint64 row) const;
+
     // Diagnostics and alerts.
     void addToLog(const QString& text) override;
     void showAlert(const QString& informativeText) override;
+    void connectionFailed(const QString& device, const QString& reason) override;
 
     // Discovery and the device menu.
     DeviceMenu* airplayDevices() override;
@@ -160,11 +185,20 @@ signals:
 private:
     void restoreBookmarkAccess();
     void applyListLayout();
+    void publishPlaylist();
+    void applyPrevNextRules(qint64 index);
+    bool canStep();
+    void step(qint64 index, bool sendStop);
+    void sendProgressRequest();
+    void sendPlayRequest(qint64 index, bool retry);
+    void deliverPlayRequest(const QString& request, qint64 index, bool retry);
+    void retryPlayRequest(qint64 index, bool retried);
 
     Controls& m_controls;
     Prompter& m_prompter;
     ClientManager& m_clientManager;
-    ActivityLog m_activityLog;
+    // Shared with the worker that composes the play request.
+    std::shared_ptr<ActivityLog> m_activityLog;
     UserDefaults m_userDefaults;
     URLPanel m_urlPanel;
     std::unique_ptr<PinPairing> m_pairing;
@@ -191,6 +225,19 @@ private:
     QByteArray m_privateKey2Data;
     QByteArray m_publicKey2Data;
     bool m_popoverButtonIsPressed = false;
+
+    // The local media server and what it publishes.
+    std::shared_ptr<PublishedFiles> m_publishedFiles;
+    std::unique_ptr<MediaServer> m_httpServer;
+    std::unique_ptr<ServicePublisher> m_servicePublisher;
+
+    // Progress polling: at most one request in flight, at most one a second.
+    QElapsedTimer m_lastProgressRequest;
+    bool m_progressRequestPending = false;
+    // An item whose play request waits for the control connection (and so the media
+    // server) to open; -1 for none.
+    qint64 m_itemAwaitingConnection = -1;
+    bool m_itemAwaitingIsRetry = false;
 
     // The playlist store and media import.
     std::unique_ptr<PlaylistStore> m_playlistStore;

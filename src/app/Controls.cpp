@@ -3,6 +3,9 @@
 Controls::Controls(QObject* parent)
     : QObject(parent)
 {
+    // Nothing plays yet: no title, no album, no popover.
+    txtSongName.setHidden(true);
+    txtAlbumName.setHidden(true);
     popover.setHidden(true);
 }
 

@@ -57,6 +57,11 @@ void RecordingController::showAlert(const QString& informativeText)
     calls << QStringLiteral("showAlert(%1)").arg(informativeText);
 }
 
+void RecordingController::connectionFailed(const QString& device, const QString& reason)
+{
+    calls << QStringLiteral("connectionFailed(%1,%2)").arg(device, reason);
+}
+
 void RecordingController::addToLog(const QString& text)
 {
     logEntries << (text.isNull() ? QStringLiteral("(null)") : text);

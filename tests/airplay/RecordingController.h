@@ -45,4 +45,5 @@ public:
     void openPinEnter() override;
     void showAlert(const QString& informativeText) override;
     void addToLog(const QString& text) override;
+    void connectionFailed(const QString& device, const QString& reason) override;
 };

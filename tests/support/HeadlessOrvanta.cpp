@@ -20,3 +20,10 @@ bool HeadlessOrvanta::connectTo(quint16 port, const QString& hostName)
                                                QStringLiteral("127.0.0.1")});
     return waitUntil([&] { return connectionsOpened > before; });
 }
+
+bool HeadlessOrvanta::connectByAddress(quint16 port)
+{
+    const int before = connectionsOpened;
+    controller.connectToDeviceAddress(QStringLiteral("127.0.0.1:%1").arg(port));
+    return waitUntil([&] { return connectionsOpened > before; });
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Prompter.h"
+#include "support/QtPrinters.h"
 
 #include <QList>
 #include <QString>
