@@ -52,13 +52,13 @@ TEST(PlayRoad, ClickPinPairingPlayingAndProgressInTheWindow)
     DesktopOrvanta orvanta;
 
     const QString clip = orvanta.home.filePath(QStringLiteral("Music/Tone.mp3"));
-    MediaFileSpec spec;
-    spec.path = clip;
-    spec.seconds = 8.0;
-    spec.tags = {{QStringLiteral("title"), QStringLiteral("A Tone")},
+    MediaFileSpec tone;
+    tone.path = clip;
+    tone.seconds = 8.0;
+    tone.tags = {{QStringLiteral("title"), QStringLiteral("A Tone")},
                  {QStringLiteral("album"), QStringLiteral("Demo Clips")}};
     QString error;
-    ASSERT_TRUE(makeMediaFiles({spec}, &error)) << error.toStdString();
+    ASSERT_TRUE(makeMediaFiles({tone}, &error)) << error.toStdString();
     orvanta.controller.applicationDidFinishLaunching();
     orvanta.controller.openLocalMedia(QUrl::fromLocalFile(clip).toString(QUrl::FullyEncoded));
     ASSERT_TRUE(waitUntil([&] { return orvanta.controller.arrPlayList().size() == 1; }));
