@@ -186,6 +186,7 @@ private:
     void restoreBookmarkAccess();
     void applyListLayout();
     void publishPlaylist();
+    void showStartingLook();
     void applyPrevNextRules(qint64 index);
     bool canStep();
     void step(qint64 index, bool sendStop);

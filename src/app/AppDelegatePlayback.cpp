@@ -80,10 +80,7 @@ bool AppDelegate::tableViewShouldSelectRow(qint64 row)
     }
     m_currentlyPlayingSongID = row;
     if (m_isAuthorized) {
-        m_controls.lblStartingInfo.setHidden(false);
-        m_controls.progressIndicator.setHidden(false);
-        m_controls.txtSongName.setHidden(true);
-        m_controls.txtAlbumName.setHidden(true);
+        showStartingLook();
         m_controls.btnPause.setIdentifier(QStringLiteral("pause"));
         m_controls.btnPause.setImage(QStringLiteral("pauseBtn"));
         m_controls.btnPause.setEnabled(true);
@@ -104,6 +101,15 @@ bool AppDelegate::tableViewShouldSelectRow(qint64 row)
             });
     }
     return false;
+}
+
+// The starting look: the spinning indicator and its label in place of the title and album.
+void AppDelegate::showStartingLook()
+{
+    m_controls.lblStartingInfo.setHidden(false);
+    m_controls.progressIndicator.setHidden(false);
+    m_controls.txtSongName.setHidden(true);
+    m_controls.txtAlbumName.setHidden(true);
 }
 
 void AppDelegate::applyPrevNextRules(qint64 index)
@@ -146,10 +152,7 @@ void AppDelegate::StartPlayingMusic(qint64 index)
     applyPrevNextRules(index);
     addToLog(QStringLiteral("Start Playing music"));
 
-    m_controls.lblStartingInfo.setHidden(false);
-    m_controls.progressIndicator.setHidden(false);
-    m_controls.txtSongName.setHidden(true);
-    m_controls.txtAlbumName.setHidden(true);
+    showStartingLook();
 
     const Playlist& item = m_arrPlayList.at(index);
     m_controls.txtSongName.setText(item.songName);
@@ -296,10 +299,7 @@ void AppDelegate::step(qint64 index, bool sendStop)
     if (sendStop) {
         stop();
     }
-    m_controls.lblStartingInfo.setHidden(false);
-    m_controls.progressIndicator.setHidden(false);
-    m_controls.txtSongName.setHidden(true);
-    m_controls.txtAlbumName.setHidden(true);
+    showStartingLook();
     StartPlayingMusic(index);
 }
 

@@ -8,12 +8,11 @@
 #include "support/EventLoop.h"
 #include "support/HeadlessOrvanta.h"
 #include "support/MediaFiles.h"
+#include "support/RecordedRequests.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -25,35 +24,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Request
-{
-    QString target;
-    QByteArray bytes;
-};
-
-QList<Request> recordedRequests(const QString& path)
-{
-    QFile file(path);
-    QList<Request> requests;
-    if (!file.open(QIODevice::ReadOnly)) {
-        return requests;
-    }
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.isEmpty()) {
-            continue;
-        }
-        const QJsonObject record = QJsonDocument::fromJson(line).object();
-        requests.append({record[QLatin1String("target")].toString(),
-                         QByteArray::fromBase64(record[QLatin1String("bytes")].toString().toLatin1())});
-    }
-    return requests;
-}
-
 // How many of the requests begin with this text.
-int count(const QList<Request>& requests, const QByteArray& start)
+int count(const QList<RecordedRequest>& requests, const QByteArray& start)
 {
     int n = 0;
-    for (const Request& request : requests) {
+    for (const RecordedRequest& request : requests) {
         n += request.bytes.startsWith(start) ? 1 : 0;
     }
     return n;
@@ -161,8 +136,8 @@ TEST_F(RoadOfOnePlay, PinPairingThenPlayPauseSeekAndSteppingThroughTheList)
     EXPECT_TRUE(errors.text().contains("Auth Success"));
     expectPlaying(0);
 
-    const QList<Request> afterPairing = recordedRequests(record);
-    const auto play = std::find_if(afterPairing.begin(), afterPairing.end(), [](const Request& request) {
+    const QList<RecordedRequest> afterPairing = readRecordedRequests(record);
+    const auto play = std::find_if(afterPairing.begin(), afterPairing.end(), [](const RecordedRequest& request) {
         return request.target == QLatin1String("/play");
     });
     ASSERT_NE(play, afterPairing.end());
@@ -175,9 +150,9 @@ TEST_F(RoadOfOnePlay, PinPairingThenPlayPauseSeekAndSteppingThroughTheList)
     ASSERT_TRUE(waitForPlayingLook());
     EXPECT_EQ(orvanta.controls.txtSongName.text(), "first song.mp3");
 
-    const int pollsBefore = count(recordedRequests(record), "GET /scrub ");
+    const int pollsBefore = count(readRecordedRequests(record), "GET /scrub ");
     runEventLoop(5s);
-    const int polls = count(recordedRequests(record), "GET /scrub ") - pollsBefore;
+    const int polls = count(readRecordedRequests(record), "GET /scrub ") - pollsBefore;
     EXPECT_GE(polls, 3) << "the position is followed";
     EXPECT_LE(polls, 6) << "no more than one progress request a second";
 
@@ -194,13 +169,13 @@ TEST_F(RoadOfOnePlay, PinPairingThenPlayPauseSeekAndSteppingThroughTheList)
     orvanta.controller.seekPlayer();
     ASSERT_TRUE(waitUntil(
         [this] {
-            return count(recordedRequests(record), "POST /scrub?position=20.000000 HTTP/1.1 \r\n") == 1;
+            return count(readRecordedRequests(record), "POST /scrub?position=20.000000 HTTP/1.1 \r\n") == 1;
         },
         5s));
     ASSERT_TRUE(waitUntil([this] { return orvanta.controls.playSlider.doubleValue() > 20.0; }, 5s))
         << "the Apple TV reports the new position";
     EXPECT_LT(orvanta.controls.playSlider.doubleValue(), 25.0);
-    const QList<Request> sent = recordedRequests(record);
+    const QList<RecordedRequest> sent = readRecordedRequests(record);
     EXPECT_EQ(count(sent, "POST /rate?value=0.000000 HTTP/1.1\r\n"), 1);
     EXPECT_EQ(count(sent, "POST /rate?value=1.000000 HTTP/1.1\r\n"), 1);
 

@@ -5,11 +5,9 @@
 #include "support/CapturedStderr.h"
 #include "support/EventLoop.h"
 #include "support/HeadlessOrvanta.h"
+#include "support/RecordedRequests.h"
 
 #include <QCryptographicHash>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -25,18 +23,12 @@ const QByteArray stopRequest = "POST /stop HTTP/1.1\r\n"
                                "Content-Type: text/parameters\r\n"
                                "\r\n";
 
-// The requests the simulated Apple TV recorded, as it received them.
+// The bytes of every request the simulated Apple TV recorded, in order.
 QList<QByteArray> recordedRequests(const QString& path)
 {
-    QFile file(path);
     QList<QByteArray> requests;
-    if (!file.open(QIODevice::ReadOnly)) {
-        return requests;
-    }
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (!line.isEmpty()) {
-            requests << QByteArray::fromBase64(QJsonDocument::fromJson(line).object()["bytes"].toString().toLatin1());
-        }
+    for (const RecordedRequest& request : readRecordedRequests(path)) {
+        requests << request.bytes;
     }
     return requests;
 }
