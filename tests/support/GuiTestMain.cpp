@@ -4,6 +4,9 @@
 
 int main(int argc, char* argv[])
 {
+    // Tests never browse or publish through an Avahi daemon of the machine's: they reach no
+    // system bus, unless a test sets up a bus of its own.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/orvanta-tests-have-no-system-bus");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
