@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -96,6 +97,11 @@ struct KnobCase
     int scrollerWidth;
     int knobLeft;
 };
+
+void PrintTo(const KnobCase& knob, std::ostream* out)
+{
+    *out << "width " << knob.scrollerWidth;
+}
 
 class PHScrollerKnob : public testing::TestWithParam<KnobCase>
 {};

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -338,6 +339,11 @@ const PlaybackState playbackStates[] = {
      },
      true, false, "playBtn", "play", true, true, true, false},
 };
+
+void PrintTo(const PlaybackState& state, std::ostream* out)
+{
+    *out << state.name;
+}
 
 class PlaybackStateTest : public testing::TestWithParam<PlaybackState>, public WindowFixture
 {};

@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <ostream>
 
 namespace {
 
@@ -63,6 +63,11 @@ struct RowCase
     const char* songTime;
     const char* durationText;
 };
+
+void PrintTo(const RowCase& row, std::ostream* out)
+{
+    *out << '"' << row.songTime << '"';
+}
 
 class DurationTextTest : public testing::TestWithParam<RowCase>
 {};
