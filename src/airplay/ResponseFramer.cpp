@@ -35,8 +35,9 @@ std::optional<QByteArray> ResponseFramer::takeResponse()
         return takeUnframed();
     }
 
-    const qsizetype headerEnd = m_buffer.indexOf("\r\n\r\n");
+    const qsizetype headerEnd = m_buffer.indexOf("\r\n\r\n", std::max<qsizetype>(0, m_searched - 3));
     if (headerEnd < 0) {
+        m_searched = m_buffer.size();
         if (m_buffer.size() > maxHeaderBytes) {
             return breakStream();
         }
@@ -52,6 +53,7 @@ std::optional<QByteArray> ResponseFramer::takeResponse()
     }
     QByteArray response = m_buffer.left(total);
     m_buffer.remove(0, total);
+    m_searched = 0;
     return response;
 }
 
@@ -66,6 +68,7 @@ std::optional<QByteArray> ResponseFramer::takeUnframed()
     }
     QByteArray unframed = m_buffer.left(end);
     m_buffer.remove(0, end);
+    m_searched = 0;
     return unframed;
 }
 

@@ -29,5 +29,8 @@ private:
     std::optional<QByteArray> breakStream();
 
     QByteArray m_buffer;
+    // How far the buffer is known to hold no end of a header block, so that a response that
+    // comes a few bytes at a time is not searched again from its start at every read.
+    qsizetype m_searched = 0;
     bool m_broken = false;
 };
