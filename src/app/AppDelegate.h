@@ -188,7 +188,7 @@ private:
     void publishPlaylist();
     void showStartingLook();
     void applyPrevNextRules(qint64 index);
-    bool canStep();
+    bool canStartAnother();
     void step(qint64 index, bool sendStop);
     void sendProgressRequest();
     void sendPlayRequest(qint64 index, bool retry);

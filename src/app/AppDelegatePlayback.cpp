@@ -70,12 +70,7 @@ bool AppDelegate::tableViewShouldSelectRow(qint64 row)
     m_controls.playListTable.setEnabled(false);
     QTimer::singleShot(tableClickPause, this, [this] { m_controls.playListTable.setEnabled(true); });
 
-    if (m_clientManager.arrServices().isEmpty()) {
-        showAlert(noAppleTv);
-        return false;
-    }
-    if (!m_controls.progressIndicator.isHidden()) {
-        showAlert(stillStarting);
+    if (!canStartAnother()) {
         return false;
     }
     m_currentlyPlayingSongID = row;
@@ -272,7 +267,9 @@ void AppDelegate::pause()
     }
 }
 
-bool AppDelegate::canStep()
+// Another item may start only with an Apple TV found and none starting; else the alert says
+// why not.
+bool AppDelegate::canStartAnother()
 {
     if (m_clientManager.arrServices().isEmpty()) {
         showAlert(noAppleTv);
@@ -305,7 +302,7 @@ void AppDelegate::step(qint64 index, bool sendStop)
 
 void AppDelegate::Next()
 {
-    if (canStep()) {
+    if (canStartAnother()) {
         const qint64 count = m_arrPlayList.size();
         step(m_currentlyPlayingSongID == count - 1 ? 0 : m_currentlyPlayingSongID + 1, true);
     }
@@ -313,7 +310,7 @@ void AppDelegate::Next()
 
 void AppDelegate::PlayNext()
 {
-    if (canStep()) {
+    if (canStartAnother()) {
         const qint64 count = m_arrPlayList.size();
         step(m_currentlyPlayingSongID == count - 1 ? 0 : m_currentlyPlayingSongID + 1, false);
     }
@@ -321,7 +318,7 @@ void AppDelegate::PlayNext()
 
 void AppDelegate::Previous()
 {
-    if (canStep()) {
+    if (canStartAnother()) {
         const qint64 count = m_arrPlayList.size();
         const qint64 current = m_currentlyPlayingSongID;
         step(current <= 0 ? count - 1 : current - 1, true);

@@ -3,6 +3,7 @@
 #include "ui/DragAndDropView.h"
 #include "ui/DragAndDropZone.h"
 #include "ui/ImageView.h"
+#include "ui/TextLabel.h"
 
 #include <QLabel>
 
@@ -10,16 +11,8 @@ namespace {
 
 QLabel* makeCaption(QWidget* parent, const QString& text, int pixelSize, bool bold, const QColor& colour)
 {
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
+    QLabel* label = makeTextLabel(text, pixelSize, bold, colour, parent);
     label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
     return label;
 }
 

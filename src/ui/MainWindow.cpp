@@ -593,30 +593,31 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event)
     m_movingByHand = false;
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+// Answers a drag over the window by the drop rules; true when it is taken.
+bool MainWindow::acceptDrag(QDragMoveEvent* event)
 {
     const Qt::DropAction action =
         DropImageView::draggingEntered(*event->mimeData(), event->possibleActions());
     if (action == Qt::IgnoreAction) {
         event->ignore();
-        return;
+        return false;
     }
     event->setDropAction(action);
     event->accept();
-    m_dropHighlight->show();
-    m_dropHighlight->raise();
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (acceptDrag(event)) {
+        m_dropHighlight->show();
+        m_dropHighlight->raise();
+    }
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event)
 {
-    const Qt::DropAction action =
-        DropImageView::draggingEntered(*event->mimeData(), event->possibleActions());
-    if (action == Qt::IgnoreAction) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(action);
-    event->accept();
+    acceptDrag(event);
 }
 
 void MainWindow::dragLeaveEvent(QDragLeaveEvent* event)

@@ -1,6 +1,7 @@
 #include "ui/Popover.h"
 
 #include "ui/ImageView.h"
+#include "ui/TextLabel.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -18,20 +19,6 @@ constexpr int cardWidth = 272;
 const QColor textColour(28, 38, 48);
 const QColor quietTextColour(92, 104, 116);
 
-QLabel* makeText(const QString& text, int pixelSize, bool bold, const QColor& colour)
-{
-    auto* label = new QLabel(text);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-    label->setWordWrap(true);
-    return label;
-}
-
 } // namespace
 
 Popover::Popover(QWidget* parent)
@@ -46,9 +33,9 @@ Popover::Popover(QWidget* parent)
 
     auto* heading = new QVBoxLayout;
     heading->setSpacing(2);
-    heading->addWidget(makeText(QStringLiteral("Orvanta"), 17, true, textColour));
-    heading->addWidget(makeText(QStringLiteral("Version %1").arg(QCoreApplication::applicationVersion()), 11,
-                                false, quietTextColour));
+    heading->addWidget(makeTextLabel(QStringLiteral("Orvanta"), 17, true, textColour));
+    heading->addWidget(makeTextLabel(QStringLiteral("Version %1").arg(QCoreApplication::applicationVersion()),
+                                     11, false, quietTextColour));
     heading->addStretch();
 
     auto* top = new QHBoxLayout;
@@ -66,8 +53,8 @@ Popover::Popover(QWidget* parent)
         {QStringLiteral("Ctrl+Q"), QStringLiteral("Quit")},
     };
     for (int row = 0; row < shortcuts.size(); ++row) {
-        keys->addWidget(makeText(shortcuts[row].first, 11, true, textColour), row, 0);
-        keys->addWidget(makeText(shortcuts[row].second, 11, false, quietTextColour), row, 1);
+        keys->addWidget(makeTextLabel(shortcuts[row].first, 11, true, textColour), row, 0);
+        keys->addWidget(makeTextLabel(shortcuts[row].second, 11, false, quietTextColour), row, 1);
     }
     keys->setColumnStretch(1, 1);
 
@@ -76,9 +63,9 @@ Popover::Popover(QWidget* parent)
     layout->setSpacing(12);
     layout->addLayout(top);
     layout->addWidget(
-        makeText(QStringLiteral("Plays the audio and video files of your playlist on an Apple TV. "
-                                "Drop files on the window to add them."),
-                 11, false, textColour));
+        makeTextLabel(QStringLiteral("Plays the audio and video files of your playlist on an Apple TV. "
+                                     "Drop files on the window to add them."),
+                      11, false, textColour));
     layout->addLayout(keys);
 }
 

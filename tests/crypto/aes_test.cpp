@@ -150,7 +150,7 @@ GcmResult gcmEncrypt(const std::vector<uint8_t>& key, const std::vector<uint8_t>
     return {toHex(ciphertext), toHex(tag, sizeof tag)};
 }
 
-// The GCM specification's test case 6 (AES-128, a 60-byte IV through GHASH, additional data).
+// Test case 6 of the GCM proposal by McGrew and Viega (AES-128, a 60-byte IV through GHASH, additional data).
 TEST(AesGcm, GivesTheKnownAnswerForALongInitialisationVector)
 {
     const GcmResult result = gcmEncrypt(
