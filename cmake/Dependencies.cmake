@@ -9,6 +9,7 @@ find_package(benchmark REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
 pkg_check_modules(AVFORMAT REQUIRED IMPORTED_TARGET libavformat libavutil)
+pkg_check_modules(AVCODEC REQUIRED IMPORTED_TARGET libavcodec)
 pkg_check_modules(AVAHI REQUIRED IMPORTED_TARGET avahi-client)
 pkg_check_modules(SQLITE REQUIRED IMPORTED_TARGET sqlite3)
 
