@@ -29,10 +29,7 @@ protected:
     void SetUp() override
     {
         QFile file(kSessionPath);
-        if (!file.open(QIODevice::ReadOnly)) {
-            GTEST_SKIP() << "the recorded session " << kSessionPath
-                         << " is absent (the shared vectors folder is not beside this tree)";
-        }
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "cannot read the recorded session " << kSessionPath;
         session_ = QJsonDocument::fromJson(file.readAll()).object();
         ASSERT_FALSE(session_.isEmpty()) << kSessionPath << " is not a JSON object";
     }

@@ -149,10 +149,7 @@ protected:
     void SetUp() override
     {
         QFile file(QStringLiteral(PAIRING_RECORDING));
-        if (!file.open(QIODevice::ReadOnly)) {
-            GTEST_SKIP() << "The recorded pairing " << PAIRING_RECORDING << " is not there (the shared folder "
-                         << "beside the repository is absent); nothing to replay.";
-        }
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "cannot read the recorded pairing " << PAIRING_RECORDING;
         recording = QJsonDocument::fromJson(file.readAll()).object();
         ASSERT_FALSE(recording.isEmpty());
     }

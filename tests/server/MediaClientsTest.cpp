@@ -91,9 +91,7 @@ protected:
 
 TEST_F(MediaClientsTest, CurlFetchesABigFileWholeAndInRanges)
 {
-    if (!haveProgram("curl")) {
-        GTEST_SKIP() << "curl is not installed";
-    }
+    ASSERT_TRUE(haveProgram("curl")) << "curl is not installed (scripts/install-deps installs it)";
     constexpr std::uint64_t size = 200ULL << 20;
     constexpr std::uint64_t piece = 1 << 20;
     // A block whose length is no multiple of a range, so that a misplaced range shows.
@@ -146,9 +144,8 @@ TEST_F(MediaClientsTest, CurlFetchesABigFileWholeAndInRanges)
 
 TEST_F(MediaClientsTest, FfprobeReadsAVideoOverHttp)
 {
-    if (!haveProgram("ffmpeg") || !haveProgram("ffprobe")) {
-        GTEST_SKIP() << "ffmpeg or ffprobe is not installed";
-    }
+    ASSERT_TRUE(haveProgram("ffmpeg") && haveProgram("ffprobe"))
+        << "ffmpeg or ffprobe is not installed (scripts/install-deps installs them)";
     const std::string path = home.home() + "/Videos/clip one.mp4";
     std::filesystem::create_directories(home.home() + "/Videos");
     // Without faststart the index comes last: the reader has to seek there with a range.
